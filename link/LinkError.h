@@ -1,0 +1,19 @@
+#pragma once
+#include <cstdint>
+
+// Result of every device-link operation: 0 for success, an errno value when a call on the port
+// failed, or one of the link's own codes below.
+using LinkError = std::int32_t;
+
+inline constexpr LinkError LinkOk = 0;
+inline constexpr LinkError LinkNotConnected = 100001;       // the loader has not answered Connect
+inline constexpr LinkError LinkTimeout = 100002;            // no byte within the read time-out
+inline constexpr LinkError LinkBadAnswer = 100003;          // another byte than the acknowledgement
+inline constexpr LinkError LinkNotUnlocked = 100004;        // programming asked for while locked
+inline constexpr LinkError LinkAddressOutOfRange = 100007;  // program word outside 48..7103
+inline constexpr LinkError LinkNotProgramming = 100009;     // programming command outside that mode
+inline constexpr LinkError LinkPortNotOpen = 100016;        // the port is not open
+inline constexpr LinkError LinkWrongIdentity = 100020;      // the loader is not "P03"
+
+// How far the loader has been led, beside the separate connected flag.
+enum LoaderState : std::int32_t { LoaderIdle = 0, LoaderUnlocked = 2, LoaderProgramming = 3 };

@@ -1,0 +1,102 @@
+#pragma once
+// A model of the remote control's resident loader, served on the master side of a
+// pseudo-terminal. For tests (in-process, on its own thread) and for the demo program
+// orb42-loader-sim. Never linked into the wizard.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Device {
+  std::string identity = "P03";          // three characters answered to 0x86
+  std::uint8_t deviceType = 1;           // answered to 0x87
+  std::uint32_t serialNumber = 312000001;  // EEPROM 120..123, little-endian
+  std::uint8_t versionMajor = 1;         // EEPROM 126
+  std::uint8_t versionMinor = 4;         // EEPROM 127
+};
+
+enum class FaultKind {
+  Silence,    // the loader does not answer this command / word write at all
+  WrongByte,  // the first answer byte is wrong (0x00 instead of 0x84, a corrupt digit ...)
+  Refuse,     // the call 0x80 is answered with 0x85
+  HangUp,     // unplug and replug: the master is closed, a new pty appears behind the link
+};
+
+enum class FaultTarget {
+  Command,      // the n-th command byte received since Start (1-based), whatever the command
+  ProgramWord,  // the n-th program-word write (0x8D) received since Start (1-based)
+  Call,         // the n-th call byte 0x80
+};
+
+struct Fault {
+  FaultKind kind;
+  FaultTarget target;
+  unsigned ordinal;  // 1-based
+};
+
+struct Options {
+  Device device;
+  unsigned switchOnDelayMs = 0;  // counted from the first call byte
+  bool pacing = false;           // 11 bits per byte at the current line speed, both ways
+  std::vector<Fault> faults;
+  unsigned hangUpDownMs = 300;   // how long the cable stays unplugged on a hang-up
+};
+
+struct TrafficByte {
+  bool fromHost;       // true: host -> loader
+  std::uint8_t value;
+  std::uint64_t atMs;  // monotonic milliseconds
+};
+
+class LoaderSim {
+ public:
+  explicit LoaderSim(Options options = {});
+  ~LoaderSim();  // stops the thread, closes the pty, removes the links it made
+  LoaderSim(const LoaderSim&) = delete;
+  LoaderSim& operator=(const LoaderSim&) = delete;
+
+  // Opens the pseudo-terminal and starts serving on its own thread. false with *error set on
+  // failure.
+  bool Start(std::string* error = nullptr);
+  void Stop();
+
+  // The slave path of the current pseudo-terminal (changes after a hang-up).
+  std::string SlavePath() const;
+
+  // Builds the two trees under dir: dir/sys/class/tty/ttyUSB0/device/driver -> .../cp210x and
+  // dir/dev/ttyUSB0 -> the slave; keeps the dev link current across hang-ups. Returns false on
+  // failure. SysfsDir() and DevDir() give the two paths to export.
+  bool BuildTrees(const std::string& dir, std::string* error = nullptr);
+  std::string SysfsDir() const;
+  std::string DevDir() const;
+
+  // The device as it is now (the current device; 8192 program words, 256 EEPROM bytes).
+  std::vector<std::uint16_t> ProgramMemory() const;
+  std::vector<std::uint8_t> Eeprom() const;
+  // Devices that were released after version 1.5 was written and then replaced by the next
+  // device at the next call, oldest first: their program memory and EEPROM at that time.
+  struct FinishedDevice {
+    std::vector<std::uint16_t> program;
+    std::vector<std::uint8_t> eeprom;
+  };
+  std::vector<FinishedDevice> FinishedDevices() const;
+
+  void SetDevice(const Device& device);  // replaces identity, type, serial and version
+  void AddFault(const Fault& fault);
+  void ClearFaults();
+
+  std::vector<TrafficByte> Transcript() const;
+  void ClearTranscript();
+  std::vector<std::uint8_t> HostBytes() const;    // bytes received from the host, in order
+  std::vector<std::uint8_t> LoaderBytes() const;  // bytes sent to the host, in order
+  unsigned HangUps() const;
+  std::uint32_t LineSpeed() const;  // the loader's current speed
+
+ private:
+  struct Impl;
+  Impl* impl_;
+};
+
+}  // namespace sim
