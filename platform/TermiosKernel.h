@@ -1,0 +1,28 @@
+#pragma once
+// The few calls that need the kernel's own terminal records (struct termios2) rather than the C
+// library's struct termios. The two headers define the same names, so the kernel side lives in
+// its own file (TermiosKernel.cpp) and only plain types cross this boundary.
+#include <cstddef>
+#include <cstdint>
+
+namespace platform::termios_kernel {
+
+// Everything the port puts back at close: the terminal record with its exact speeds, and the
+// modem-control lines when the device has them.
+struct KernelState {
+  alignas(8) unsigned char record[64];
+  int modemLines;
+  bool modemLinesValid;
+};
+
+// 0 or an errno value.
+int SaveState(int fd, KernelState& state);
+int RestoreState(int fd, const KernelState& state);
+
+// Sets both directions to any rate, through BOTHER; used for rates without a Bxxx constant.
+int SetArbitrarySpeed(int fd, std::uint32_t bitsPerSecond);
+
+// The speeds the terminal runs at, as the kernel holds them (also for rates set through BOTHER).
+int GetSpeeds(int fd, std::uint32_t& inputSpeed, std::uint32_t& outputSpeed);
+
+}  // namespace platform::termios_kernel
