@@ -1,0 +1,271 @@
+// The resident loader's byte protocol: single-byte commands, arguments and answers as pairs of
+// ASCII hex digits, each received digit acknowledged with 0x84.
+#include <cstring>
+
+#include "link/Com_p03.h"
+#include "platform/Clock.h"
+
+namespace {
+
+constexpr std::uint8_t kCall = 0x80;
+constexpr std::uint8_t kCallAnswer = 0x81;
+constexpr std::uint8_t kUnlock = 0x83;
+constexpr std::uint8_t kAck = 0x84;
+constexpr std::uint8_t kRefusal = 0x85;
+constexpr std::uint8_t kIdentity = 0x86;
+constexpr std::uint8_t kDeviceType = 0x87;
+constexpr std::uint8_t kReadEeprom = 0x89;
+constexpr std::uint8_t kWriteEeprom = 0x8B;
+constexpr std::uint8_t kWriteProgramWord = 0x8D;
+constexpr std::uint8_t kEnterProgramming = 0x90;
+constexpr std::uint8_t kLeaveProgramming = 0x91;
+constexpr std::uint8_t kSetSpeed = 0x9E;
+constexpr std::uint8_t kRelease = 0x04;
+
+// The program-word write hides its bytes behind these masks.
+constexpr std::uint32_t kHighMask = 0x6B;
+constexpr std::uint32_t kLowMask = 0xD3;
+constexpr std::uint32_t kFirstProgramWord = 48;
+constexpr std::uint32_t kEndProgramWord = 7104;
+
+constexpr std::uint32_t kSerialNumberCell = 120;
+constexpr std::uint32_t kVersionMajorCell = 126;
+constexpr std::uint32_t kVersionMinorCell = 127;
+
+struct SpeedStep {
+  std::int32_t bitsPerSecond;
+  std::uint32_t divisor;
+};
+
+// The loader's divisor for each speed it can run at; anything else means 9600.
+SpeedStep LoaderSpeed(std::int32_t bitsPerSecond) {
+  static constexpr SpeedStep kSteps[] = {{4800, 0xFF},  {9600, 0x81},   {14400, 0x56},
+                                         {19200, 0x40}, {38400, 0x20},  {56000, 0x15},
+                                         {57600, 0x14}, {115200, 0x0A}, {128000, 0x09},
+                                         {256000, 0x04}};
+  for (const SpeedStep& step : kSteps)
+    if (step.bitsPerSecond == bitsPerSecond) return step;
+  return {9600, 0x81};
+}
+
+std::uint8_t HexDigit(std::uint32_t digit) {
+  return static_cast<std::uint8_t>(digit < 10 ? 0x30 + digit : 0x37 + digit);
+}
+
+}  // namespace
+
+// Calls the loader until it answers 0x81, the time limit runs out (seconds > 0) or an error ends
+// the calling. A refusal (0x85) or a broken line makes the host give the port up entirely.
+LinkError CP03::Connect(std::int32_t seconds) {
+  if (!IsOpen() && Open() != LinkOk) return lastError;
+  const bool limited = seconds != 0;
+  // Taken before the purge, so the purge's pause counts against the limit.
+  const std::int64_t end = static_cast<std::int64_t>(platform::TickCount()) +
+                           static_cast<std::int64_t>(seconds) * 1000;
+  const std::uint64_t deadline = end < 0 ? 0 : static_cast<std::uint64_t>(end);
+  Purge();
+  lastError = LinkOk;
+  std::uint32_t answer = 0x100;  // none yet
+  bool timeUp = false;
+  for (;;) {
+    if (WriteByte(kCall) == LinkOk) {
+      const LinkError received = ReadByte(answer);
+      if (received == LinkTimeout) {
+        lastError = LinkOk;
+      } else if (received != LinkOk || answer == kRefusal) {
+        Purge();
+        Disconnect();
+        Close();
+      }
+      timeUp = limited && platform::TickCount() >= deadline;
+    }
+    if (timeUp || lastError != LinkOk || answer == kCallAnswer) break;
+  }
+  if (answer == kCallAnswer) {
+    connected = 1;
+    return lastError = LinkOk;
+  }
+  connected = 0;
+  if (timeUp) lastError = LinkTimeout;
+  return lastError;
+}
+
+// Brings the loader back to 9600 bit/s and releases it. The answer to the release byte may be any
+// byte; only its absence keeps the flags.
+LinkError CP03::Disconnect() {
+  if (!IsOpen()) return lastError = LinkPortNotOpen;
+  SetLoaderSpeed(9600);
+  platform::SleepMs(500);
+  std::uint32_t answer = 0;
+  if (WriteByte(kRelease) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
+  connected = 0;
+  loaderState = LoaderIdle;
+  return lastError = LinkOk;
+}
+
+// After its acknowledgement the loader sends one more byte at the old speed; only then does the
+// host follow it to the new speed.
+LinkError CP03::SetLoaderSpeed(std::int32_t bitsPerSecond) {
+  if (!connected) return lastError = LinkNotConnected;
+  lastError = LinkOk;
+  const SpeedStep step = LoaderSpeed(bitsPerSecond);
+  std::uint32_t answer = 0;
+  if (WriteByte(kSetSpeed) != LinkOk || SendHexPair(step.divisor) != LinkOk ||
+      ReadByte(answer) != LinkOk)
+    return lastError;
+  if (answer != kAck) return lastError = LinkBadAnswer;
+  std::uint32_t trailing = 0;
+  ReadByte(trailing);
+  lineSettings.BaudRate = static_cast<std::uint32_t>(step.bitsPerSecond);
+  if (IsOpen()) portHandle->SetLine(lineSettings);
+  return lastError = LinkOk;
+}
+
+LinkError CP03::Unlock() {
+  if (!connected) return lastError = LinkNotConnected;
+  std::uint32_t answer = 0;
+  if (WriteByte(kUnlock) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
+  if (answer != kAck) return lastError = LinkBadAnswer;
+  loaderState = LoaderUnlocked;
+  return lastError = LinkOk;
+}
+
+// Three characters, each as a hex pair. Once the command went out the text is terminated, even
+// when fewer characters arrived.
+LinkError CP03::ReadIdentity(char text[4]) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (WriteByte(kIdentity) != LinkOk) return lastError;
+  for (int i = 0; i < 3 && lastError == LinkOk; ++i) {
+    std::uint32_t value = 0;
+    if (ReceiveHexPair(value) == LinkOk) text[i] = static_cast<char>(value & 0xFF);
+  }
+  text[3] = '\0';
+  return lastError;
+}
+
+LinkError CP03::CheckIdentity() {
+  if (!connected) return lastError = LinkNotConnected;
+  char identity[4] = {};
+  if (ReadIdentity(identity) != LinkOk) return lastError;
+  return lastError = std::strcmp(identity, "P03") == 0 ? LinkOk : LinkWrongIdentity;
+}
+
+LinkError CP03::ReadDeviceType(std::uint32_t& type) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (WriteByte(kDeviceType) != LinkOk) return lastError;
+  return ReceiveHexPair(type);
+}
+
+LinkError CP03::ReadEepromByte(std::uint32_t address, std::uint32_t& value) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (WriteByte(kReadEeprom) != LinkOk || SendHexPair(address) != LinkOk) return lastError;
+  return ReceiveHexPair(value);
+}
+
+// The 10 ms spin gives the device time to program the cell before it answers.
+LinkError CP03::WriteEepromByte(std::uint32_t address, std::uint32_t value) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (WriteByte(kWriteEeprom) != LinkOk || SendHexPair(address) != LinkOk ||
+      SendHexPair(value) != LinkOk)
+    return lastError;
+  Wait(10);
+  std::uint32_t answer = 0;
+  if (ReadByte(answer) != LinkOk) return lastError;
+  return lastError = answer == kAck ? LinkOk : LinkBadAnswer;
+}
+
+// Little-endian; value already holds the low byte when the high one fails.
+LinkError CP03::ReadEepromWord(std::uint32_t address, std::uint32_t& value) {
+  if (!connected) return lastError = LinkNotConnected;
+  std::uint32_t low = 0;
+  if (ReadEepromByte(address, low) != LinkOk) return lastError;
+  value = low;
+  std::uint32_t high = 0;
+  if (ReadEepromByte(address + 1, high) != LinkOk) return lastError;
+  value = low + 256 * high;
+  return lastError;
+}
+
+// Cells 120 to 123, least significant first; number keeps the low half when the high half fails.
+LinkError CP03::ReadSerialNumber(std::uint32_t& number) {
+  if (!connected) return lastError = LinkNotConnected;
+  std::uint32_t low = 0;
+  if (ReadEepromWord(kSerialNumberCell, low) != LinkOk) return lastError;
+  number = low;
+  std::uint32_t high = 0;
+  if (ReadEepromWord(kSerialNumberCell + 2, high) != LinkOk) return lastError;
+  number = low + 65536 * high;
+  return lastError;
+}
+
+LinkError CP03::ReadVersion(std::uint32_t& major, std::uint32_t& minor) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (ReadEepromByte(kVersionMajorCell, major) != LinkOk) return lastError;
+  return ReadEepromByte(kVersionMinorCell, minor);
+}
+
+// The minor number goes first: a write cut short after it leaves a version that is still older
+// than the new one (0.9 -> 0.5 rather than 1.9), so the device is still offered the update.
+LinkError CP03::WriteVersion(std::uint32_t major, std::uint32_t minor) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (WriteEepromByte(kVersionMinorCell, minor) != LinkOk) return lastError;
+  return WriteEepromByte(kVersionMajorCell, major);
+}
+
+LinkError CP03::EnterProgramming() {
+  if (!connected) return lastError = LinkNotConnected;
+  if (loaderState != LoaderUnlocked) return lastError = LinkNotUnlocked;
+  std::uint32_t answer = 0;
+  if (WriteByte(kEnterProgramming) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
+  if (answer != kAck) return lastError = LinkBadAnswer;
+  loaderState = LoaderProgramming;
+  return lastError = LinkOk;
+}
+
+// The loader does not answer; the state stays until Disconnect or Close resets it.
+LinkError CP03::LeaveProgramming() {
+  if (!connected) return lastError = LinkNotConnected;
+  if (loaderState != LoaderProgramming) return lastError = LinkNotProgramming;
+  return WriteByte(kLeaveProgramming);
+}
+
+// Repeated from the command byte on until it succeeds, at most retryLimit more times. Only a wrong
+// answer purges: the loader may still be sending whatever it made of the garbled command.
+LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) {
+  if (!connected) return lastError = LinkNotConnected;
+  if (loaderState != LoaderProgramming) return lastError = LinkNotProgramming;
+  if (wordAddress < kFirstProgramWord || wordAddress >= kEndProgramWord)
+    return lastError = LinkAddressOutOfRange;
+  const std::uint32_t pairs[] = {(wordAddress / 256) ^ kHighMask, (wordAddress % 256) ^ kLowMask,
+                                 (word / 256u) ^ kHighMask, (word % 256u) ^ kLowMask};
+  for (std::int32_t attempt = 0;; ++attempt) {
+    LinkError result = WriteByte(kWriteProgramWord);
+    for (std::uint32_t pair : pairs)
+      if (result == LinkOk) result = SendHexPair(pair);
+    std::uint32_t answer = 0;
+    if (result == LinkOk) result = ReadByte(answer);
+    if (result == LinkOk && answer != kAck) {
+      Purge();
+      result = LinkBadAnswer;
+    }
+    lastError = result;
+    if (result == LinkOk || attempt >= retryLimit) return lastError;
+  }
+}
+
+LinkError CP03::SendHexPair(std::uint32_t value) {
+  if (WriteByte(HexDigit(value / 16)) != LinkOk) return lastError;
+  return WriteByte(HexDigit(value % 16));
+}
+
+// value changes only when both digits arrived and both acknowledgements went out.
+LinkError CP03::ReceiveHexPair(std::uint32_t& value) {
+  if (!connected) return lastError = LinkNotConnected;
+  std::uint32_t high = 0;
+  std::uint32_t low = 0;
+  if (ReadByte(high) != LinkOk || WriteByte(kAck) != LinkOk || ReadByte(low) != LinkOk ||
+      WriteByte(kAck) != LinkOk)
+    return lastError;
+  value = DecodeHexPair(high, low);
+  return lastError = LinkOk;
+}
