@@ -2,6 +2,30 @@
 // A model of the remote control's resident loader, served on the master side of a
 // pseudo-terminal. For tests (in-process, on its own thread) and for the demo program
 // orb42-loader-sim. Never linked into the wizard.
+//
+// How the model behaves where the host's side leaves it open:
+// - Switched off: until switchOnDelayMs have passed since the first call byte 0x80 (of this
+//   device), the device takes no byte and answers nothing at all, not even the release 0x04.
+// - Switched on but not called (no call answered with 0x81 since the last release): the loader
+//   answers the call and the release 0x04 (one byte, 0x84), so that the host's Disconnect and
+//   Close never wait out a time-out on a device that is on; every other command is ignored
+//   without an answer, and its argument digits with it.
+// - Called: every command is answered. 0x90 needs a previous unlock 0x83 and 0x8D needs
+//   programming mode, otherwise they are answered with the refusal 0x85 and not carried out;
+//   a program-word address beyond the 8192 words, or an unknown speed divisor, is refused the
+//   same way. The release 0x04 ends the call and brings the line back to 9600 bit/s.
+// - Resynchronising: argument digits must be '0'-'9' or 'A'-'F', and an awaited acknowledgement
+//   must be 0x84. Any other byte breaks off the command under way and is taken as the next
+//   command, so a host that gave up in the middle of a command is understood at once.
+// - Faults are counted among the command bytes the switched-on loader takes (bytes sent to a
+//   device that is off count for nothing). Silence, WrongByte and Refuse leave the command not
+//   carried out (nothing stored, no state change); a command that has no answer (0x91, or one
+//   ignored before a call) gives a Silence/WrongByte/Refuse fault nothing to change, but uses
+//   it up. A HangUp takes effect on the command byte itself: the rest of the command is lost
+//   with the cable. The device keeps its state across a hang-up.
+// - Next device: after a release that follows a write of version 1.5 (cells 126 = 1, 127 = 5),
+//   the next call byte meets a fresh device, which is off again: that call is its first call,
+//   so it answers once switchOnDelayMs have passed (at once with no delay).
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -80,8 +104,11 @@ class LoaderSim {
   struct FinishedDevice {
     std::vector<std::uint16_t> program;
     std::vector<std::uint8_t> eeprom;
+    std::vector<bool> programWritten;  // per word: written by the host (0x8D)
+    std::vector<bool> eepromWritten;   // per cell: written by the host (0x8B)
   };
   std::vector<FinishedDevice> FinishedDevices() const;
+  FinishedDevice CurrentDevice() const;  // the current device's memories and written marks
 
   void SetDevice(const Device& device);  // replaces identity, type, serial and version
   void AddFault(const Fault& fault);

@@ -1,0 +1,116 @@
+#include "sim/Channel.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+
+#include "platform/Clock.h"
+
+namespace sim {
+namespace {
+
+constexpr int kSendLimitMs = 1000;  // a byte nobody reads is dropped after this
+
+timespec ToTimespec(std::chrono::nanoseconds d) {
+  if (d.count() < 0) d = std::chrono::nanoseconds(0);
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(d.count() / 1000000000);
+  ts.tv_nsec = static_cast<long>(d.count() % 1000000000);
+  return ts;
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> Channel::Receive() {
+  if (unread_) {
+    const std::uint8_t b = *unread_;
+    unread_.reset();
+    return b;
+  }
+  for (;;) {
+    if (!WaitFd(POLLIN, -1)) return std::nullopt;
+    std::uint8_t b = 0;
+    const ssize_t n = read(shared_.pty.Master(), &b, 1);
+    if (n == 1) {
+      if (shared_.options.pacing) {
+        rxFree_ = std::max(Clock::now(), rxFree_) + ByteTime();
+        if (!WaitUntil(rxFree_)) return std::nullopt;
+      }
+      Record(true, b);
+      return b;
+    }
+    // EAGAIN, or EIO while no slave is open: not expected with our own slave held, but never
+    // spin on it.
+    if (n < 0 && errno != EAGAIN && errno != EINTR && !SleepMs(10)) return std::nullopt;
+  }
+}
+
+bool Channel::Send(std::uint8_t b) {
+  if (shared_.options.pacing) {
+    txFree_ = std::max(Clock::now(), txFree_) + ByteTime();
+    if (!WaitUntil(txFree_)) return false;
+  }
+  for (;;) {
+    const ssize_t n = write(shared_.pty.Master(), &b, 1);
+    if (n == 1) break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EAGAIN && WaitFd(POLLOUT, kSendLimitMs)) continue;
+    break;  // nobody reads, or the line is gone: the byte is lost, as on a real cable
+  }
+  Record(false, b);
+  std::lock_guard lock(shared_.mutex);
+  return !shared_.stopping;
+}
+
+bool Channel::SleepMs(unsigned ms) {
+  return WaitUntil(Clock::now() + std::chrono::milliseconds(ms));
+}
+
+void Channel::SetSpeed(std::uint32_t bitsPerSecond) {
+  speed_ = bitsPerSecond;
+  std::lock_guard lock(shared_.mutex);
+  shared_.lineSpeed = bitsPerSecond;
+}
+
+void Channel::Reset() {
+  unread_.reset();
+  rxFree_ = txFree_ = Clock::time_point{};
+}
+
+bool Channel::WaitUntil(Clock::time_point t) {
+  pollfd p{shared_.wakeFd, POLLIN, 0};
+  for (;;) {
+    const timespec ts = ToTimespec(t - Clock::now());
+    const int r = ppoll(&p, 1, &ts, nullptr);
+    if (r > 0) return false;
+    if (r == 0) return true;
+    if (errno != EINTR) return true;
+  }
+}
+
+bool Channel::WaitFd(short events, int timeoutMs) {
+  pollfd p[2] = {{shared_.pty.Master(), events, 0}, {shared_.wakeFd, POLLIN, 0}};
+  for (;;) {
+    const int r = poll(p, 2, timeoutMs);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0 || (p[1].revents & POLLIN)) return false;
+    return true;
+  }
+}
+
+void Channel::Record(bool fromHost, std::uint8_t b) {
+  std::lock_guard lock(shared_.mutex);
+  shared_.transcript.push_back({fromHost, b, platform::TickCount()});
+}
+
+Channel::Clock::duration Channel::ByteTime() const {
+  // 11 bits a byte: start bit, 8 data bits, parity, stop bit.
+  return std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(11'000'000'000LL) /
+                                                     speed_);
+}
+
+}  // namespace sim
+

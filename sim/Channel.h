@@ -1,0 +1,44 @@
+#pragma once
+// The loader's end of the line: one byte at a time over the pty master, paced like a real
+// serial line when asked, every byte recorded, and every wait cut short by Stop.
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "sim/Shared.h"
+
+namespace sim {
+
+class Channel {
+ public:
+  explicit Channel(Shared& shared) : shared_(shared) {}
+
+  // The next byte from the host, once it has fully arrived at the current speed; nullopt when
+  // the simulator is stopping.
+  std::optional<std::uint8_t> Receive();
+  // Hands a byte back: the next Receive returns it again without waiting or recording.
+  void Unread(std::uint8_t b) { unread_ = b; }
+  // Sends one byte, after the time it takes to travel; false when stopping.
+  bool Send(std::uint8_t b);
+  // Sleeps, or returns false at once when stopping.
+  bool SleepMs(unsigned ms);
+
+  void SetSpeed(std::uint32_t bitsPerSecond);
+  // After a replug: nothing queued, nothing handed back, the line idle.
+  void Reset();
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  bool WaitUntil(Clock::time_point t);
+  bool WaitFd(short events, int timeoutMs);  // false: stopping or time-out
+  void Record(bool fromHost, std::uint8_t b);
+  Clock::duration ByteTime() const;
+
+  Shared& shared_;
+  std::optional<std::uint8_t> unread_;
+  std::uint32_t speed_ = 9600;
+  Clock::time_point rxFree_{};
+  Clock::time_point txFree_{};
+};
+
+}  // namespace sim

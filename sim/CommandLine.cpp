@@ -1,0 +1,169 @@
+#include "sim/CommandLine.h"
+
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace sim {
+namespace {
+
+template <typename T>
+std::optional<T> Number(const std::string& text, T min, T max) {
+  std::uint64_t v = 0;
+  const char* end = text.data() + text.size();
+  auto [p, ec] = std::from_chars(text.data(), end, v);
+  if (text.empty() || ec != std::errc() || p != end || v < min || v > max) return std::nullopt;
+  return static_cast<T>(v);
+}
+
+std::optional<FaultKind> KindNamed(const std::string& s) {
+  if (s == "silence") return FaultKind::Silence;
+  if (s == "wrong-byte") return FaultKind::WrongByte;
+  if (s == "refuse") return FaultKind::Refuse;
+  if (s == "hang-up") return FaultKind::HangUp;
+  return std::nullopt;
+}
+
+std::optional<FaultTarget> TargetNamed(const std::string& s) {
+  if (s == "command") return FaultTarget::Command;
+  if (s == "word") return FaultTarget::ProgramWord;
+  if (s == "call") return FaultTarget::Call;
+  return std::nullopt;
+}
+
+std::optional<Fault> ParseFault(const std::string& text) {
+  const auto first = text.find(':');
+  const auto second = first == std::string::npos ? first : text.find(':', first + 1);
+  if (second == std::string::npos) return std::nullopt;
+  const auto kind = KindNamed(text.substr(0, first));
+  const auto target = TargetNamed(text.substr(first + 1, second - first - 1));
+  const auto ordinal = Number<unsigned>(text.substr(second + 1), 1, 1000000000);
+  if (!kind || !target || !ordinal) return std::nullopt;
+  return Fault{*kind, *target, *ordinal};
+}
+
+bool ParseVersion(const std::string& text, Device& device) {
+  const auto dot = text.find('.');
+  if (dot == std::string::npos) return false;
+  const auto major = Number<std::uint8_t>(text.substr(0, dot), 0, 255);
+  const auto minor = Number<std::uint8_t>(text.substr(dot + 1), 0, 255);
+  if (!major || !minor) return false;
+  device.versionMajor = *major;
+  device.versionMinor = *minor;
+  return true;
+}
+
+bool Printable3(const std::string& s) {
+  if (s.size() != 3) return false;
+  for (char c : s) {
+    if (c < 0x20 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+// One option with its value; false when the value does not fit.
+bool Apply(const std::string& name, const std::string& value, CommandLine& out) {
+  Options& o = out.options;
+  if (name == "--dir") {
+    out.dir = value;
+    return !value.empty();
+  }
+  if (name == "--switch-on-delay" || name == "--hang-up-ms") {
+    const auto ms = Number<unsigned>(value, 0, 3600000);
+    if (ms) (name == "--switch-on-delay" ? o.switchOnDelayMs : o.hangUpDownMs) = *ms;
+    return ms.has_value();
+  }
+  if (name == "--identity") {
+    o.device.identity = value;
+    return Printable3(value);
+  }
+  if (name == "--type") {
+    const auto t = Number<std::uint8_t>(value, 0, 255);
+    if (t) o.device.deviceType = *t;
+    return t.has_value();
+  }
+  if (name == "--serial") {
+    const auto n = Number<std::uint32_t>(value, 0, std::numeric_limits<std::uint32_t>::max());
+    if (n) o.device.serialNumber = *n;
+    return n.has_value();
+  }
+  if (name == "--version") return ParseVersion(value, o.device);
+  if (name == "--fault") {
+    const auto f = ParseFault(value);
+    if (f) o.faults.push_back(*f);
+    return f.has_value();
+  }
+  return false;
+}
+
+bool TakesValue(const std::string& name) {
+  for (const char* n : {"--dir", "--switch-on-delay", "--hang-up-ms", "--identity", "--type",
+                        "--serial", "--version", "--fault"}) {
+    if (name == n) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+CommandLine DefaultCommandLine() {
+  CommandLine c;
+  c.options.pacing = true;
+  c.options.switchOnDelayMs = 2000;
+  return c;
+}
+
+bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string* error) {
+  auto fail = [error](const std::string& message) {
+    if (error) *error = message;
+    return false;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = name.substr(eq + 1);
+      name.resize(eq);
+    }
+    if (name == "--help" || name == "-h") {
+      out.help = true;
+    } else if (name == "--no-pacing" && !value) {
+      out.options.pacing = false;
+    } else if (TakesValue(name)) {
+      if (!value) {
+        if (i + 1 >= args.size()) return fail("option " + name + " needs a value");
+        value = args[++i];
+      }
+      if (!Apply(name, *value, out)) return fail("bad value for " + name + ": '" + *value + "'");
+    } else {
+      return fail("unknown option '" + args[i] + "'");
+    }
+  }
+  return true;
+}
+
+std::string Usage() {
+  return "Usage: orb42-loader-sim [--dir DIR] [options]\n"
+         "Serves a model of the ORB42TLX remote control's loader on a pseudo-terminal, behind\n"
+         "DIR/dev/ttyUSB0 (a cp210x bridge in DIR/sys/class/tty), until interrupted; then prints\n"
+         "what was written to each device.\n"
+         "\n"
+         "  --dir DIR               build the trees in DIR (default: a new temporary directory;\n"
+         "                          never /dev or /sys)\n"
+         "  --switch-on-delay MS    the device answers MS ms after the first call (default 2000)\n"
+         "  --no-pacing             answer at once instead of at the line's speed\n"
+         "  --identity XYZ          the loader's three-character identity (default P03)\n"
+         "  --type N                the device type, 0 to 255 (default 1)\n"
+         "  --serial N              the first device's serial number (default 312000001)\n"
+         "  --version M.m           the firmware version the devices start with (default 1.4)\n"
+         "  --hang-up-ms MS         how long a hang-up keeps the cable unplugged (default 300)\n"
+         "  --fault KIND:TARGET:N   a fault at the N-th (from 1) TARGET; repeatable\n"
+         "                          KIND: silence, wrong-byte, refuse, hang-up\n"
+         "                          TARGET: command, word (program-word write), call\n"
+         "  --help                  show this help\n"
+         "\n"
+         "Exit status: 0 after an interrupt, 1 when the simulator cannot start, 2 on bad options.\n";
+}
+
+}  // namespace sim

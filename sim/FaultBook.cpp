@@ -1,0 +1,26 @@
+#include "sim/FaultBook.h"
+
+#include "sim/Protocol.h"
+
+namespace sim {
+
+std::optional<FaultKind> FaultBook::OnCommand(std::uint8_t command) {
+  ++commands_;
+  if (command == kCall) ++calls_;
+  if (command == kWriteWord) ++words_;
+  for (auto it = pending_.begin(); it != pending_.end(); ++it) {
+    const bool hit = (it->target == FaultTarget::Command && it->ordinal == commands_) ||
+                     (it->target == FaultTarget::Call && command == kCall &&
+                      it->ordinal == calls_) ||
+                     (it->target == FaultTarget::ProgramWord && command == kWriteWord &&
+                      it->ordinal == words_);
+    if (hit) {
+      const FaultKind kind = it->kind;
+      pending_.erase(it);
+      return kind;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace sim

@@ -1,0 +1,39 @@
+#pragma once
+// What the serving thread and the accessors of LoaderSim share. Everything below the mutex is
+// guarded by it; the thread never holds it while it waits for a byte or for time to pass.
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/FaultBook.h"
+#include "sim/LoaderSim.h"
+#include "sim/Pty.h"
+#include "sim/Trees.h"
+
+namespace sim {
+
+struct Shared {
+  explicit Shared(const Options& o) : options(o), device(o.device) {}
+
+  const Options options;  // fixed at construction (faults and device live on below)
+  int wakeFd = -1;        // eventfd: readable once Stop was asked for
+
+  // The pty is replaced only by the serving thread (hang-up) or before it runs (Start).
+  Pty pty;
+
+  mutable std::mutex mutex;
+  Device device;  // the current device's identity, type and serial; its version is the one
+                  // every fresh device starts with
+  LoaderSim::FinishedDevice memory;
+  std::vector<LoaderSim::FinishedDevice> finished;
+  FaultBook faults;
+  std::vector<TrafficByte> transcript;
+  unsigned hangUps = 0;
+  std::uint32_t lineSpeed = 9600;
+  std::string slavePath;
+  Trees trees;
+  bool stopping = false;
+};
+
+}  // namespace sim

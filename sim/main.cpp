@@ -1,0 +1,108 @@
+// orb42-loader-sim: the loader simulator as a program, for the demo and for trying the wizard by
+// hand. Builds the sysfs and dev trees, prints the variables that point the wizard at them,
+// serves until SIGINT or SIGTERM, then prints what each device received.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "sim/CommandLine.h"
+#include "sim/LoaderSim.h"
+#include "sim/WriteReport.h"
+
+namespace {
+
+// Plain paths stay as they are; anything else is single-quoted for the shell.
+std::string ShellWord(const std::string& s) {
+  bool plain = !s.empty();
+  for (char c : s) {
+    const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                    c == '/' || c == '.' || c == '_' || c == '-';
+    plain = plain && ok;
+  }
+  if (plain) return s;
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string MakeTempDir() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/orb42-sim-XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  if (!mkdtemp(buffer.data())) return {};
+  return buffer.data();
+}
+
+// Blocked before the simulator's thread starts, so that only sigwait below sees them.
+sigset_t TermSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  return set;
+}
+
+void PrintReport(const sim::LoaderSim& loader) {
+  std::vector<sim::LoaderSim::FinishedDevice> devices = loader.FinishedDevices();
+  devices.push_back(loader.CurrentDevice());
+  std::printf("# what was written, %zu device(s), %u hang-up(s):\n", devices.size(),
+              loader.HangUps());
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    std::printf("device %zu%s:\n%s", i + 1, i + 1 < devices.size() ? " (finished)" : "",
+                sim::DescribeDevice(devices[i]).c_str());
+  }
+  std::fflush(stdout);
+}
+
+int Serve(const sim::CommandLine& cl, const std::string& dir) {
+  sim::LoaderSim loader(cl.options);
+  std::string error;
+  if (!loader.BuildTrees(dir, &error) || !loader.Start(&error)) {
+    std::fprintf(stderr, "orb42-loader-sim: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("export ORB42_SYSFS_TTY=%s\n", ShellWord(loader.SysfsDir()).c_str());
+  std::printf("export ORB42_DEV_DIR=%s\n", ShellWord(loader.DevDir()).c_str());
+  std::printf("# serving on %s (ttyUSB0, COM33), pacing %s, switch-on delay %u ms; "
+              "Ctrl-C ends\n",
+              loader.SlavePath().c_str(), cl.options.pacing ? "on" : "off",
+              cl.options.switchOnDelayMs);
+  std::fflush(stdout);
+  const sigset_t set = TermSignals();
+  int signal = 0;
+  sigwait(&set, &signal);
+  loader.Stop();
+  PrintReport(loader);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  sim::CommandLine cl = sim::DefaultCommandLine();
+  std::string error;
+  if (!sim::ParseCommandLine({argv + 1, argv + argc}, cl, &error)) {
+    std::fprintf(stderr, "orb42-loader-sim: %s\n\n%s", error.c_str(), sim::Usage().c_str());
+    return 2;
+  }
+  if (cl.help) {
+    std::fputs(sim::Usage().c_str(), stdout);
+    return 0;
+  }
+  const sigset_t set = TermSignals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+  const bool madeDir = cl.dir.empty();
+  const std::string dir = madeDir ? MakeTempDir() : cl.dir;
+  if (dir.empty()) {
+    std::perror("orb42-loader-sim: mkdtemp");
+    return 1;
+  }
+  const int status = Serve(cl, dir);
+  if (madeDir) rmdir(dir.c_str());  // empty again once the simulator took its trees away
+  return status;
+}
