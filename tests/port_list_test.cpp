@@ -375,6 +375,22 @@ TEST_F(PortListBoxTest, NothingSelectedStaysSoEvenWhenABridgeAppears) {
   EXPECT_TRUE(box_->selectedItems().isEmpty());
 }
 
+TEST_F(PortListBoxTest, BoxThatSortsByItselfStillGetsTheRememberedEntry) {
+  // The box's own sorting heeds letter case, the list's does not: "aBx" comes first in the box,
+  // "a_x" first in the list.
+  box_->setSortingEnabled(true);
+  Show({{"A", "a_x"}, {"B", "aBx"}}, "");
+  box_->setCurrentRow(0);
+  ASSERT_EQ(SelectedText(), "aBx");
+  signals_ = 0;
+
+  EXPECT_TRUE(RefreshPortListBoxKeepingSelection(
+      *box_, list_, preferred_,
+      std::vector<RegistryValue>{{"A", "a_x"}, {"B", "aBx"}, {"C", "c"}}));
+  EXPECT_EQ(SelectedText(), "aBx");
+  EXPECT_EQ(signals_, 0);
+}
+
 TEST_F(PortListBoxTest, UnchangedListLeavesTheBoxAlone) {
   Show({kSerial0, kSerial1}, "COM2");
   QListWidgetItem* const before = box_->item(1);
