@@ -18,6 +18,50 @@ namespace {
 // A pseudo-terminal has no modem lines and says so with one of these.
 bool NoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
 
+// The kernel's constant for a rate, or 0 (B0) when it has none.
+tcflag_t StandardSpeed(std::uint32_t bitsPerSecond) {
+  struct Rate {
+    std::uint32_t bitsPerSecond;
+    tcflag_t constant;
+  };
+  static constexpr Rate kRates[] = {{110, B110},     {300, B300},       {600, B600},
+                                    {1200, B1200},   {2400, B2400},     {4800, B4800},
+                                    {9600, B9600},   {19200, B19200},   {38400, B38400},
+                                    {57600, B57600}, {115200, B115200}, {230400, B230400}};
+  for (const Rate& rate : kRates)
+    if (rate.bitsPerSecond == bitsPerSecond) return rate.constant;
+  return B0;
+}
+
+tcflag_t SizeBits(std::uint8_t byteSize) {
+  switch (byteSize) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    default: return CS8;
+  }
+}
+
+// Windows parity numbers: 0 none, 1 odd, 2 even, 3 mark, 4 space.
+tcflag_t ParityBits(std::uint8_t parity) {
+  switch (parity) {
+    case 1: return PARENB | PARODD;
+    case 2: return PARENB;
+    case 3: return PARENB | CMSPAR | PARODD;
+    case 4: return PARENB | CMSPAR;
+    default: return 0;
+  }
+}
+
+// Both directions at one speed (CIBAUD cleared: input follows output).
+void SetSpeed(termios2& t, std::uint32_t bitsPerSecond) {
+  const tcflag_t constant = StandardSpeed(bitsPerSecond);
+  t.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
+  t.c_cflag |= constant != B0 ? constant : BOTHER;
+  t.c_ispeed = bitsPerSecond;
+  t.c_ospeed = bitsPerSecond;
+}
+
 int GetRecord(int fd, termios2& t) { return ioctl(fd, TCGETS2, &t) == 0 ? 0 : errno; }
 int SetRecord(int fd, const termios2& t) { return ioctl(fd, TCSETS2, &t) == 0 ? 0 : errno; }
 
@@ -48,14 +92,42 @@ int RestoreState(int fd, const KernelState& state) {
   return 0;
 }
 
+// Bytes with a parity error are delivered as received (INPCK off): the link's settings ask for no
+// error-character replacement.
+LineFlags RawLineFlags(LineFlags current, const LineSettings& line) {
+  LineFlags f = current;
+  f.input &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                    IXON | IXOFF | IXANY | INPCK | IGNPAR);
+  if (line.fOutX) f.input |= IXON;
+  if (line.fInX) f.input |= IXOFF;
+  f.output &= ~static_cast<tcflag_t>(OPOST);
+  f.local &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  f.control &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+  f.control |= CLOCAL | CREAD | SizeBits(line.ByteSize) | ParityBits(line.Parity);
+  if (line.StopBits != 0) f.control |= CSTOPB;
+  if (line.fOutxCtsFlow || line.fRtsControl == 2) f.control |= CRTSCTS;
+  return f;
+}
+
+int ApplyLine(int fd, const LineSettings& line) {
+  termios2 t{};
+  if (int error = GetRecord(fd, t)) return error;
+  const LineFlags f = RawLineFlags({t.c_iflag, t.c_oflag, t.c_cflag, t.c_lflag}, line);
+  t.c_iflag = f.input;
+  t.c_oflag = f.output;
+  t.c_cflag = f.control;
+  t.c_lflag = f.local;
+  t.c_cc[VMIN] = 1;  // reads happen only after poll() has seen a byte
+  t.c_cc[VTIME] = 0;
+  SetSpeed(t, line.BaudRate);
+  return SetRecord(fd, t);
+}
+
 int SetArbitrarySpeed(int fd, std::uint32_t bitsPerSecond) {
   termios2 t{};
   if (int error = GetRecord(fd, t)) return error;
-  // CIBAUD cleared: the input runs at the output speed.
-  t.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
-  t.c_cflag |= BOTHER;
-  t.c_ispeed = bitsPerSecond;
-  t.c_ospeed = bitsPerSecond;
+  SetSpeed(t, bitsPerSecond);
+  t.c_cflag = (t.c_cflag & ~static_cast<tcflag_t>(CBAUD)) | BOTHER;  // even for standard rates
   return SetRecord(fd, t);
 }
 

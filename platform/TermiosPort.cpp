@@ -1,5 +1,5 @@
 // Opening, configuring and closing the serial port over termios. Byte input and output are in
-// TermiosPortIo.cpp, the kernel's exact-speed records in TermiosKernel.cpp.
+// TermiosPortIo.cpp; the terminal records (raw line, exact speeds) in TermiosKernel.cpp.
 #include "platform/TermiosPort.h"
 
 #include <errno.h>
@@ -19,61 +19,6 @@ static_assert(sizeof(termios_kernel::KernelState) <= sizeof(SavedSettings::data)
               "the saved port settings must fit the opaque record");
 
 namespace {
-
-// The rates that have a Bxxx constant; any other goes through the arbitrary-rate interface.
-speed_t StandardSpeed(std::uint32_t bitsPerSecond) {
-  switch (bitsPerSecond) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    default: return B0;
-  }
-}
-
-tcflag_t SizeBits(std::uint8_t byteSize) {
-  switch (byteSize) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
-  }
-}
-
-// Windows parity numbers: 0 none, 1 odd, 2 even, 3 mark, 4 space.
-tcflag_t ParityBits(std::uint8_t parity) {
-  switch (parity) {
-    case 1: return PARENB | PARODD;
-    case 2: return PARENB;
-    case 3: return PARENB | CMSPAR | PARODD;
-    case 4: return PARENB | CMSPAR;
-    default: return 0;
-  }
-}
-
-// Raw bytes both ways: no canonical input, echo, signals or output processing. Bytes with a
-// parity error are delivered as received (INPCK off), as the Windows settings ask
-// (no error-character replacement).
-void MakeRaw(termios& t, const LineSettings& line) {
-  cfmakeraw(&t);
-  t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK);
-  if (line.fOutX) t.c_iflag |= IXON;
-  if (line.fInX) t.c_iflag |= IXOFF;
-  t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-  t.c_cflag |= CLOCAL | CREAD | SizeBits(line.ByteSize) | ParityBits(line.Parity);
-  if (line.StopBits != 0) t.c_cflag |= CSTOPB;
-  if (line.fOutxCtsFlow || line.fRtsControl == 2) t.c_cflag |= CRTSCTS;
-  t.c_cc[VMIN] = 1;  // reads happen only after poll() has seen a byte
-  t.c_cc[VTIME] = 0;
-}
 
 // A pseudo-terminal has no modem lines and says so with one of these.
 bool NoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
@@ -134,16 +79,7 @@ int TermiosPort::SetState(const SavedSettings& saved) {
 int TermiosPort::SetLine(const LineSettings& line) {
   if (!IsOpen()) return EBADF;
   if (line.BaudRate == 0) return EINVAL;  // B0 would hang the line up
-  termios t{};
-  if (tcgetattr(fd_, &t) != 0) return errno;
-  MakeRaw(t, line);
-  const speed_t standard = StandardSpeed(line.BaudRate);
-  if (standard != B0 && cfsetspeed(&t, standard) != 0) return errno;
-  // Without a constant the speed bits are left as they are until the exact rate is set below.
-  if (tcsetattr(fd_, TCSANOW, &t) != 0) return errno;
-  if (standard == B0) {
-    if (int error = termios_kernel::SetArbitrarySpeed(fd_, line.BaudRate)) return error;
-  }
+  if (int error = termios_kernel::ApplyLine(fd_, line)) return error;
   return ApplyModemLines(line);
 }
 
