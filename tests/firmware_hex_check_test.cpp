@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "update/HexValidate.h"
+
+namespace {
+
+const char* const kEnd = ":00000001FF\n";
+
+// One record with a correct checksum, followed by a line feed.
+std::string Rec(unsigned byteAddress, std::vector<unsigned> bytes, unsigned type = 0) {
+  unsigned sum = bytes.size() + (byteAddress >> 8) + (byteAddress & 0xFF) + type;
+  char text[80];
+  int n = std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(bytes.size()),
+                        byteAddress, type);
+  for (unsigned b : bytes) {
+    n += std::snprintf(text + n, sizeof text - n, "%02X", b);
+    sum += b;
+  }
+  std::snprintf(text + n, sizeof text - n, "%02X\n", (256 - sum % 256) % 256);
+  return text;
+}
+
+std::vector<unsigned> Bytes(unsigned count) {
+  return std::vector<unsigned>(count, 0x34);
+}
+
+}  // namespace
+
+TEST(FirmwareHexCheck, RefusesWhatTheWizardWouldWriteWrongly) {
+  struct Case {
+    const char* fault;
+    std::string text;
+    std::size_t line;
+    const char* message;
+  } cases[] = {
+      {"bad checksum", ":100060008A110A12BA298A110A12C1298A110A129F\n" + std::string(kEnd), 1,
+       "bad checksum"},
+      {"byte count above the data", ":06006000003400346200\n" + std::string(kEnd), 1,
+       "does not match"},
+      {"record of 55 characters", Rec(0x0060, Bytes(22)) + kEnd, 1, "longer than 54"},
+      {"lower-case digits", ":100060008a110A12BA298A110A12C1298A110A129E\n" + std::string(kEnd), 1,
+       "lower-case"},
+      {"missing colon", "100060008A110A12BA298A110A12C1298A110A129E\n" + std::string(kEnd), 1,
+       "':'"},
+      {"non-hex character", ":0200600000G4AA\n" + std::string(kEnd), 1, "not a hexadecimal"},
+      {"type 2", Rec(0x0000, {0x10, 0x00}, 2) + kEnd, 1, "record type 2"},
+      {"type 5 start address", Rec(0x0000, {0, 0, 0, 0x60}, 5) + kEnd, 1, "record type 5"},
+      {"type-4 upper address 1", Rec(0x0000, {0x00, 0x01}, 4) + Rec(0x0060, Bytes(2)) + kEnd, 1,
+       "non-zero upper address"},
+      {"odd byte count in program", Rec(0x0060, Bytes(3)) + kEnd, 1, "odd byte count"},
+      {"odd address in program", Rec(0x0061, Bytes(2)) + kEnd, 1, "odd"},
+      {"odd byte count in EEPROM", Rec(0x4200, {0x05}) + kEnd, 1, "odd"},
+      {"loader words into program", Rec(0x005C, Bytes(8)) + kEnd, 1, "leaves its address class"},
+      {"program into configuration", Rec(0x3FFC, Bytes(8)) + kEnd, 1, "leaves its address class"},
+      {"configuration into EEPROM", Rec(0x41FC, Bytes(8)) + kEnd, 1, "leaves its address class"},
+      {"program word 7104 reached", Rec(0x377C, Bytes(6)) + kEnd, 1, "reaches word 7104"},
+      {"program word 7104", Rec(0x3780, Bytes(2)) + kEnd, 1, "reaches word 7104"},
+      {"EEPROM cell 256 reached", Rec(0x43FE, Bytes(4)) + kEnd, 1, "reaches cell 256"},
+      {"EEPROM into serial number", Rec(0x42EC, Bytes(6)) + kEnd, 1, "cells 120 to 127"},
+      {"EEPROM version cell", Rec(0x42FE, Bytes(2)) + kEnd, 1, "cells 120 to 127"},
+      {"no end record", Rec(0x0060, Bytes(2)), 1, "no end record"},
+      {"empty file", "", 0, "no end record"},
+      {"record after the end", kEnd + Rec(0x0060, Bytes(2)), 2, "after the end record"},
+      {"blank line inside", Rec(0x0060, Bytes(2)) + "\n" + kEnd, 2, "blank line"},
+      {"end record with data", Rec(0x0000, Bytes(2), 1), 1, "end record with data"},
+  };
+  for (const Case& c : cases) {
+    const HexCheck check = CheckHexText(c.text);
+    EXPECT_FALSE(check.ok) << c.fault;
+    EXPECT_EQ(check.error.line, c.line) << c.fault;
+    EXPECT_NE(check.error.text.find(c.message), std::string::npos)
+        << c.fault << ": " << check.error.text;
+  }
+}
+
+TEST(FirmwareHexCheck, AcceptsTheEdgesOfEveryRule) {
+  const std::string text = Rec(0x0000, {0x00, 0x00}, 4) +  // upper address 0
+                           Rec(0x0060, Bytes(16)) +        // first program word
+                           Rec(0x377E, Bytes(2)) +         // program word 7103
+                           Rec(0x4200, Bytes(21 & ~1)) +   // EEPROM cells 0 to 9
+                           Rec(0x42EC, Bytes(4)) +         // cells 118 and 119
+                           Rec(0x4300, Bytes(2)) +         // cell 128
+                           Rec(0x43FE, Bytes(2)) +         // cell 255
+                           Rec(0x0100, {}) +               // no data
+                           kEnd;
+  const HexCheck check = CheckHexText(text);
+  ASSERT_TRUE(check.ok) << check.error.line << ": " << check.error.text;
+  EXPECT_EQ(check.records.size(), 9u);
+  EXPECT_TRUE(check.warnings.empty());
+}
+
+TEST(FirmwareHexCheck, AcceptsCrLfAndBlankLinesAfterTheEnd) {
+  const HexCheck check = CheckHexText(":0200600000346A\r\n:00000001FF\r\n\r\n\n");
+  ASSERT_TRUE(check.ok) << check.error.text;
+  ASSERT_EQ(check.records.size(), 2u);
+  EXPECT_EQ(check.records[0], ":0200600000346A");
+  EXPECT_EQ(check.records[1], ":00000001FF");
+}
+
+TEST(FirmwareHexCheck, WarnsForDataTheWizardSkips) {
+  // A reset jump in the loader's words and a configuration word, as assemblers emit them.
+  const HexCheck check = CheckHexText(Rec(0x0000, {0x30, 0x28}) + Rec(0x0060, Bytes(4)) +
+                                      Rec(0x400E, {0x70, 0x3F}) + Rec(0x005F, {1}) + kEnd);
+  ASSERT_TRUE(check.ok) << check.error.text;
+  ASSERT_EQ(check.warnings.size(), 3u);
+  EXPECT_EQ(check.warnings[0].line, 1u);
+  EXPECT_EQ(check.warnings[1].line, 3u);
+  EXPECT_NE(check.warnings[1].text.find("configuration"), std::string::npos);
+  EXPECT_EQ(check.warnings[2].line, 4u);
+}
+
+TEST(FirmwareHexCheck, RefusesMoreThan2000Records) {
+  std::string text;
+  for (unsigned i = 0; i < kMaxFirmwareRecords - 1; ++i)
+    text += Rec(0x0060 + 2 * (i % 7000), {1, 2});
+  EXPECT_TRUE(CheckHexText(text + kEnd).ok);
+  const HexCheck check = CheckHexText(text + Rec(0x0060, {1, 2}) + kEnd);
+  EXPECT_FALSE(check.ok);
+  EXPECT_EQ(check.error.line, kMaxFirmwareRecords + 1);
+  EXPECT_NE(check.error.text.find("more than 2000"), std::string::npos);
+}
+
+TEST(FirmwareHexCheck, SlotsAreNulPaddedAndClosedByAnEmptySlot) {
+  const std::vector<FirmwareRecord> slots = ToSlots({":0200600000346A", ":00000001FF"});
+  ASSERT_EQ(slots.size(), 3u);
+  EXPECT_STREQ(slots[0].text, ":0200600000346A");
+  for (std::size_t i = 15; i < kFirmwareSlotSize; ++i) EXPECT_EQ(slots[0].text[i], '\0');
+  for (char c : slots[2].text) EXPECT_EQ(c, '\0');
+}
+
+// The build's own tool: a refused file fails with its name and line and leaves no table.
+TEST(FirmwareHexTool, RefusesABadFileAndBuildsAGoodOne) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("orb42_hex2table_" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path tool = fs::path(ORB42_BINARY_DIR) / "update" / "orb42_hex2table";
+  const auto run = [&](const std::string& hex, std::string& messages) {
+    std::ofstream(dir / "in.hex") << hex;
+    const std::string command = tool.string() + " " + (dir / "in.hex").string() + " " +
+                                (dir / "out.cpp").string() + " 2>" + (dir / "err.txt").string();
+    const int status = std::system(command.c_str());
+    std::stringstream err;
+    err << std::ifstream(dir / "err.txt").rdbuf();
+    messages = err.str();
+    return status;
+  };
+  std::string messages;
+  EXPECT_NE(run(Rec(0x0060, Bytes(2)) + ":020062000034A7\n" + kEnd, messages), 0);
+  EXPECT_NE(messages.find("in.hex:2: error: bad checksum"), std::string::npos) << messages;
+  EXPECT_FALSE(fs::exists(dir / "out.cpp"));
+
+  EXPECT_EQ(run(Rec(0x400E, {0x70, 0x3F}) + Rec(0x0060, Bytes(2)) + kEnd, messages), 0);
+  EXPECT_NE(messages.find("in.hex:1: warning:"), std::string::npos) << messages;
+  std::stringstream table;
+  table << std::ifstream(dir / "out.cpp").rdbuf();
+  EXPECT_NE(table.str().find("const std::size_t FirmwareImageSlots = 4;"), std::string::npos);
+  fs::remove_all(dir);
+}
