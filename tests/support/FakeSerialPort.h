@@ -36,8 +36,9 @@ class FakeSerialPort final : public platform::SerialPort {
     saved.valid = r_->getStateResult == 0;
     return r_->getStateResult;
   }
-  int SetState(const platform::SavedSettings&) override {
+  int SetState(const platform::SavedSettings& saved) override {
     ++r_->setStates;
+    if (!saved.valid) return EINVAL;  // as the termios port: nothing read, nothing to put back
     return r_->setStateResult;
   }
   int SetLine(const platform::LineSettings&) override { return 0; }
