@@ -31,13 +31,15 @@ void Loader::Run() {
 
 // The device is off until the switch-on delay has passed since its first call byte; a call to a
 // released device that holds version 1.5 finds the next device there instead.
+// Without a delay the device is on from the start.
 bool Loader::SwitchedOn(std::uint8_t b) {
   const std::uint64_t now = platform::TickCount();
+  const unsigned delay = shared_.options.switchOnDelayMs;
   if (b == kCall && nextDevicePending_) {
     NextDevice();
     onAtMs_.reset();
   }
-  if (b == kCall && !onAtMs_) onAtMs_ = now + shared_.options.switchOnDelayMs;
+  if (!onAtMs_ && (b == kCall || delay == 0)) onAtMs_ = now + delay;
   return onAtMs_ && now >= *onAtMs_;
 }
 

@@ -6,6 +6,7 @@
 // How the model behaves where the host's side leaves it open:
 // - Switched off: until switchOnDelayMs have passed since the first call byte 0x80 (of this
 //   device), the device takes no byte and answers nothing at all, not even the release 0x04.
+//   With no delay (0, the default) the device is on from the start.
 // - Switched on but not called (no call answered with 0x81 since the last release): the loader
 //   answers the call and the release 0x04 (one byte, 0x84), so that the host's Disconnect and
 //   Close never wait out a time-out on a device that is on; every other command is ignored
@@ -26,6 +27,7 @@
 // - Next device: after a release that follows a write of version 1.5 (cells 126 = 1, 127 = 5),
 //   the next call byte meets a fresh device, which is off again: that call is its first call,
 //   so it answers once switchOnDelayMs have passed (at once with no delay).
+// - HangUps() counts completed replugs: once it has grown, the new pty is behind the dev link.
 #include <cstdint>
 #include <mutex>
 #include <string>

@@ -1,0 +1,569 @@
+// The loader simulator, driven byte by byte from the slave side of its pseudo-terminal.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "sim/CommandLine.h"
+#include "sim/LoaderSim.h"
+#include "sim/WriteReport.h"
+#include "support/sim_host.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using simtest::EepromRead;
+using simtest::EepromWrite;
+using simtest::RawHost;
+using simtest::WordWrite;
+using Bytes = std::vector<std::uint8_t>;
+using Ms = std::chrono::milliseconds;
+
+constexpr std::uint8_t kAck = 0x84;
+
+double ElapsedMs(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
+      .count();
+}
+
+// A fresh directory under the system's temporary directory, removed with everything in it.
+struct TempDir {
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "sim_test-XXXXXX").string();
+    path = mkdtemp(pattern.data());
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string path;
+};
+
+class SimTest : public ::testing::Test {
+ protected:
+  void StartSim(sim::Options options = {}) {
+    sim_ = std::make_unique<sim::LoaderSim>(options);
+    std::string error;
+    ASSERT_TRUE(sim_->Start(&error)) << error;
+    host_ = std::make_unique<RawHost>(sim_->SlavePath());
+    ASSERT_TRUE(host_->ok());
+  }
+
+  void CallUnlockAndProgram() {
+    ASSERT_EQ(host_->Ask({0x80}), 0x81);
+    ASSERT_EQ(host_->Ask({0x83}), kAck);
+    ASSERT_EQ(host_->Ask({0x90}), kAck);
+  }
+
+  unsigned ReadCell(unsigned address) {
+    host_->Send(EepromRead(address));
+    const std::string pair = host_->ReadPairAcked();
+    EXPECT_EQ(pair.size(), 2u) << "cell " << address;
+    return pair.size() == 2 ? std::stoul(pair, nullptr, 16) : 0x1000;
+  }
+
+  std::unique_ptr<sim::LoaderSim> sim_;
+  std::unique_ptr<RawHost> host_;
+};
+
+TEST_F(SimTest, DeviceStaysSilentUntilSwitchedOnAfterFirstCall) {
+  sim::Options options;
+  options.switchOnDelayMs = 400;
+  StartSim(options);
+  EXPECT_FALSE(host_->Ask({0x04}, 150)) << "a device never called is off";
+  const auto firstCall = std::chrono::steady_clock::now();
+  EXPECT_FALSE(host_->Ask({0x80}, 150));
+  EXPECT_FALSE(host_->Ask({0x04}, 100)) << "still off: not even the release is answered";
+  std::this_thread::sleep_for(Ms(400) - Ms(static_cast<int>(ElapsedMs(firstCall))) + Ms(20));
+  EXPECT_EQ(host_->Ask({0x80}), 0x81);
+}
+
+TEST_F(SimTest, SwitchedOnLoaderAnswersOnlyCallAndReleaseBeforeACall) {
+  StartSim();
+  EXPECT_EQ(host_->Ask({0x04}), kAck) << "release keeps Disconnect and Close quick";
+  EXPECT_FALSE(host_->Ask({0x83}, 150));
+  host_->Send(EepromRead(120));
+  EXPECT_FALSE(host_->Read(150)) << "an ignored command's digits are ignored with it";
+  EXPECT_EQ(host_->Ask({0x80}), 0x81);
+  EXPECT_EQ(host_->Ask({0x83}), kAck);
+  EXPECT_EQ(host_->Ask({0x04}), kAck);
+  EXPECT_FALSE(host_->Ask({0x83}, 150)) << "the release ends the call";
+}
+
+TEST_F(SimTest, IdentityAndTypeDigitsEachWaitForTheHostsAcknowledgement) {
+  StartSim();
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  host_->Send({0x86});
+  EXPECT_EQ(host_->Read(), '5');
+  EXPECT_FALSE(host_->Read(150)) << "no second digit before the acknowledgement";
+  host_->Send({kAck});
+  EXPECT_EQ(host_->Read(), '0');
+  host_->Send({kAck});
+  EXPECT_EQ(host_->ReadPairAcked(), "30");
+  EXPECT_EQ(host_->ReadPairAcked(), "33");
+  EXPECT_FALSE(host_->Read(100));
+  host_->Send({0x87});
+  EXPECT_EQ(host_->ReadPairAcked(), "01");
+}
+
+TEST_F(SimTest, EepromHoldsSerialAndVersionAndKeepsWrites) {
+  sim::Options options;
+  options.device.serialNumber = 400000000;  // 0x17D78400
+  StartSim(options);
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  const unsigned expected[][2] = {{120, 0x00}, {121, 0x84}, {122, 0xD7}, {123, 0x17},
+                                  {126, 1},    {127, 4},    {0, 0xFF},   {255, 0xFF}};
+  for (const auto& [cell, value] : expected) EXPECT_EQ(ReadCell(cell), value) << "cell " << cell;
+  EXPECT_EQ(host_->Ask(EepromWrite(0x0A, 0xC5)), kAck);
+  EXPECT_EQ(ReadCell(0x0A), 0xC5u);
+  const sim::LoaderSim::FinishedDevice now = sim_->CurrentDevice();
+  EXPECT_EQ(now.eeprom[0x0A], 0xC5);
+  EXPECT_TRUE(now.eepromWritten[0x0A]);
+  EXPECT_FALSE(now.eepromWritten[120]) << "the factory's serial number is no host write";
+}
+
+TEST_F(SimTest, MaskedProgramWordIsStoredAtItsWordAddress) {
+  StartSim();
+  CallUnlockAndProgram();
+  EXPECT_EQ(host_->Ask(WordWrite(0x0030, 0x2A5C)), kAck);
+  EXPECT_EQ(host_->Ask(WordWrite(7103, 0x3FFE)), kAck);
+  EXPECT_EQ(host_->Ask(WordWrite(8192, 0x1111)), 0x85) << "beyond program memory";
+  const std::vector<std::uint16_t> program = sim_->ProgramMemory();
+  ASSERT_EQ(program.size(), 8192u);
+  EXPECT_EQ(program[0x0030], 0x2A5C);
+  EXPECT_EQ(program[7103], 0x3FFE);
+  EXPECT_EQ(program[0x0031], 0x3FFF) << "untouched words stay erased";
+  EXPECT_EQ(host_->Ask({0x91}, 150), std::nullopt) << "leaving programming is not answered";
+  EXPECT_EQ(host_->Ask(WordWrite(0x0040, 1)), 0x85) << "no word outside programming mode";
+  EXPECT_EQ(sim_->ProgramMemory()[0x0040], 0x3FFF);
+}
+
+TEST_F(SimTest, ProgrammingModeNeedsUnlock) {
+  StartSim();
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  EXPECT_EQ(host_->Ask({0x90}), 0x85);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0030, 1)), 0x85);
+  EXPECT_EQ(host_->Ask({0x83}), kAck);
+  EXPECT_EQ(host_->Ask({0x90}), kAck);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0030, 1)), kAck);
+}
+
+TEST_F(SimTest, CommandBrokenOffByANewCommandIsDropped) {
+  StartSim();
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  host_->SendText("\x89"
+                  "7");
+  EXPECT_EQ(host_->Ask({0x80}), 0x81) << "a command byte in place of a digit starts anew";
+  host_->Send({0x86});
+  EXPECT_EQ(host_->Read(), '5');
+  EXPECT_EQ(host_->Ask({0x80}), 0x81) << "a command byte in place of an acknowledgement, too";
+}
+
+struct FaultCase {
+  const char* name;
+  sim::Fault fault;
+  Bytes before;                           // commands answered normally first (one byte each)
+  Bytes command;                          // the faulted command
+  std::optional<std::uint8_t> answer;     // its first answer byte
+};
+
+class SimFaultTest : public SimTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(SimFaultTest, FaultSpoilsItsCommandOnceAndOnlyOnce) {
+  const FaultCase& c = GetParam();
+  sim::Options options;
+  options.faults = {c.fault};
+  StartSim(options);
+  for (std::uint8_t b : c.before) ASSERT_TRUE(host_->Ask({b})) << "byte " << int{b};
+  std::optional<std::uint8_t> got = host_->Ask(c.command, 250);
+  EXPECT_EQ(got, c.answer);
+  for (; got; got = host_->Read(100)) host_->Send({kAck});  // a corrupt digit still waits for it
+  const std::uint8_t normal = c.command[0] == 0x80 ? 0x81 : c.command[0] == 0x86 ? '5' : kAck;
+  EXPECT_EQ(host_->Ask(c.command), normal) << "the fault fires once";
+}
+
+const FaultCase kFaultCases[] = {
+    {"SilentCall", {sim::FaultKind::Silence, sim::FaultTarget::Call, 1}, {}, {0x80}, {}},
+    {"RefusedCall", {sim::FaultKind::Refuse, sim::FaultTarget::Call, 2}, {0x80}, {0x80}, 0x85},
+    {"WrongCallAnswer", {sim::FaultKind::WrongByte, sim::FaultTarget::Call, 1}, {}, {0x80}, 0},
+    {"SilentUnlock", {sim::FaultKind::Silence, sim::FaultTarget::Command, 2}, {0x80}, {0x83}, {}},
+    {"WrongUnlockAnswer",
+     {sim::FaultKind::WrongByte, sim::FaultTarget::Command, 2},
+     {0x80},
+     {0x83},
+     0x00},
+    {"CorruptIdentityDigit",
+     {sim::FaultKind::WrongByte, sim::FaultTarget::Command, 2},
+     {0x80},
+     {0x86},
+     '6'},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, SimFaultTest, ::testing::ValuesIn(kFaultCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SimTest, WrongAnswerToAProgramWordLeavesItUnwrittenUntilTheRepeat) {
+  sim::Options options;
+  options.faults = {{sim::FaultKind::WrongByte, sim::FaultTarget::ProgramWord, 2},
+                    {sim::FaultKind::Silence, sim::FaultTarget::ProgramWord, 4}};
+  StartSim(options);
+  CallUnlockAndProgram();
+  EXPECT_EQ(host_->Ask(WordWrite(0x0030, 0x0101)), kAck);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0031, 0x0202)), 0x00);
+  EXPECT_EQ(sim_->ProgramMemory()[0x0031], 0x3FFF);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0031, 0x0202)), kAck);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0032, 0x0303), 250), std::nullopt);
+  EXPECT_EQ(sim_->ProgramMemory()[0x0032], 0x3FFF);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0032, 0x0303)), kAck);
+  EXPECT_EQ(sim_->ProgramMemory()[0x0031], 0x0202);
+  EXPECT_EQ(sim_->ProgramMemory()[0x0032], 0x0303);
+}
+
+TEST_F(SimTest, HangUpReplugsANewWorkingPtyBehindTheDevLink) {
+  TempDir dir;
+  sim::Options options;
+  options.hangUpDownMs = 100;
+  options.faults = {{sim::FaultKind::HangUp, sim::FaultTarget::Command, 2}};
+  sim_ = std::make_unique<sim::LoaderSim>(options);
+  ASSERT_TRUE(sim_->BuildTrees(dir.path));
+  ASSERT_TRUE(sim_->Start());
+  const std::string link = sim_->DevDir() + "/ttyUSB0";
+  const std::string oldSlave = sim_->SlavePath();
+  EXPECT_EQ(fs::read_symlink(link).string(), oldSlave);
+  {
+    RawHost host(link);
+    ASSERT_TRUE(host.ok());
+    ASSERT_EQ(host.Ask({0x80}), 0x81);
+    host.Send({0x83});
+    pollfd p{host.fd(), POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 1000), 1);
+    EXPECT_TRUE(p.revents & (POLLHUP | POLLERR)) << "the host sees the cable go";
+  }
+  for (int i = 0; i < 100 && sim_->HangUps() == 0; ++i) std::this_thread::sleep_for(Ms(10));
+  ASSERT_EQ(sim_->HangUps(), 1u);
+  EXPECT_EQ(fs::read_symlink(link).string(), sim_->SlavePath());
+  RawHost again(link);
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.Ask({0x80}), 0x81);
+  EXPECT_EQ(again.Ask({0x83}), kAck);
+}
+
+// The wizard's port opens with flock and TIOCEXCL and clears TIOCNXCL before it closes; the
+// simulator's own slave descriptor must neither block that nor make the reopen fail.
+TEST_F(SimTest, HostCanOpenExclusivelyCloseAndReopenThePort) {
+  StartSim();
+  host_.reset();
+  for (int round = 0; round < 2; ++round) {
+    const int fd = open(sim_->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(ioctl(fd, TIOCEXCL), 0);
+    const std::uint8_t call = 0x80;
+    ASSERT_EQ(write(fd, &call, 1), 1);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 1000), 1);
+    std::uint8_t answer = 0;
+    EXPECT_EQ(read(fd, &answer, 1), 1);
+    EXPECT_EQ(answer, 0x81) << "round " << round;
+    ioctl(fd, TIOCNXCL);
+    close(fd);
+  }
+}
+
+TEST_F(SimTest, ReleaseAfterVersion15MeetsTheNextDeviceAtTheNextCall) {
+  StartSim();
+  CallUnlockAndProgram();
+  ASSERT_EQ(host_->Ask(WordWrite(0x0100, 0x1234)), kAck);
+  ASSERT_EQ(host_->Ask(EepromWrite(126, 1)), kAck);
+  ASSERT_EQ(host_->Ask(EepromWrite(127, 5)), kAck);
+  ASSERT_EQ(host_->Ask({0x04}), kAck);
+  ASSERT_EQ(host_->Ask({0x04}), kAck) << "Close's own release still meets the finished device";
+  EXPECT_TRUE(sim_->FinishedDevices().empty());
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  const auto finished = sim_->FinishedDevices();
+  ASSERT_EQ(finished.size(), 1u);
+  EXPECT_EQ(finished[0].program[0x0100], 0x1234);
+  EXPECT_EQ(finished[0].eeprom[127], 5);
+  EXPECT_EQ(sim_->ProgramMemory()[0x0100], 0x3FFF);
+  EXPECT_EQ(ReadCell(120) | ReadCell(121) << 8 | ReadCell(122) << 16 | ReadCell(123) << 24,
+            312000002u);
+  EXPECT_EQ(ReadCell(126), 1u);
+  EXPECT_EQ(ReadCell(127), 4u);
+}
+
+TEST_F(SimTest, ReleaseWithoutVersion15KeepsTheSameDevice) {
+  sim::Options options;
+  options.device.versionMinor = 5;  // already up to date: not written by the host
+  StartSim(options);
+  CallUnlockAndProgram();
+  ASSERT_EQ(host_->Ask(WordWrite(0x0100, 0x1234)), kAck);
+  ASSERT_EQ(host_->Ask(EepromWrite(127, 5)), kAck) << "writing the minor alone changes nothing";
+  ASSERT_EQ(host_->Ask(EepromWrite(126, 2)), kAck);
+  ASSERT_EQ(host_->Ask({0x04}), kAck);
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  EXPECT_TRUE(sim_->FinishedDevices().empty());
+  EXPECT_EQ(sim_->ProgramMemory()[0x0100], 0x1234);
+}
+
+TEST_F(SimTest, NextDeviceIsSwitchedOnAfterTheDelayAgain) {
+  sim::Options options;
+  options.switchOnDelayMs = 200;
+  StartSim(options);
+  host_->Send({0x80});
+  std::this_thread::sleep_for(Ms(250));
+  CallUnlockAndProgram();
+  ASSERT_EQ(host_->Ask(EepromWrite(126, 1)), kAck);
+  ASSERT_EQ(host_->Ask(EepromWrite(127, 5)), kAck);
+  ASSERT_EQ(host_->Ask({0x04}), kAck);
+  EXPECT_EQ(host_->Ask({0x80}, 120), std::nullopt);
+  std::this_thread::sleep_for(Ms(120));
+  EXPECT_EQ(host_->Ask({0x80}), 0x81);
+  EXPECT_EQ(sim_->FinishedDevices().size(), 1u);
+}
+
+TEST_F(SimTest, SpeedCommandAnswersTwiceThenChangesSpeedAndReleaseRestores) {
+  StartSim();
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  host_->SendText("\x9E"
+                  "14");
+  EXPECT_EQ(host_->Read(), kAck);
+  EXPECT_TRUE(host_->Read()) << "one more byte at the old speed";
+  EXPECT_EQ(sim_->LineSpeed(), 57600u);
+  host_->SendText("\x9E"
+                  "33");
+  EXPECT_EQ(host_->Read(), 0x85) << "an unknown divisor is refused";
+  EXPECT_EQ(sim_->LineSpeed(), 57600u);
+  EXPECT_EQ(host_->Ask({0x04}), kAck);
+  EXPECT_EQ(sim_->LineSpeed(), 9600u);
+}
+
+// Eleven bits a byte: at 9600 bit/s ten calls and their answers (20 bytes) take about 23 ms.
+TEST_F(SimTest, PacingTakesElevenBitsPerByteAtTheLineSpeed) {
+  auto tenCalls = [this] {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(host_->Ask({0x80}), 0x81);
+    return ElapsedMs(start);
+  };
+  sim::Options options;
+  options.pacing = true;
+  StartSim(options);
+  const double at9600 = tenCalls();
+  EXPECT_GE(at9600, 22.0);
+  EXPECT_LT(at9600, 60.0);
+  host_->SendText("\x9E"
+                  "0A");  // 115200
+  ASSERT_EQ(host_->Read(), kAck);
+  ASSERT_TRUE(host_->Read());
+  const double at115200 = tenCalls();
+  EXPECT_LT(at115200, at9600 / 3) << at9600 << " ms at 9600, " << at115200 << " ms at 115200";
+
+  StartSim();  // no pacing
+  EXPECT_LT(tenCalls(), 15.0);
+}
+
+TEST_F(SimTest, TranscriptRecordsBothWaysInOrderWithMonotonicTimes) {
+  StartSim();
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  host_->Send({0x87});
+  ASSERT_EQ(host_->ReadPairAcked(), "01");
+  for (int i = 0; i < 100 && sim_->HostBytes().size() < 4; ++i) {
+    std::this_thread::sleep_for(Ms(10));  // the last acknowledgement is on its way
+  }
+  EXPECT_EQ(sim_->HostBytes(), (Bytes{0x80, 0x87, kAck, kAck}));
+  EXPECT_EQ(sim_->LoaderBytes(), (Bytes{0x81, '0', '1'}));
+  const auto transcript = sim_->Transcript();
+  ASSERT_EQ(transcript.size(), 7u);
+  const bool fromHost[] = {true, false, true, false, true, false, true};
+  for (std::size_t i = 0; i < transcript.size(); ++i) {
+    EXPECT_EQ(transcript[i].fromHost, fromHost[i]) << i;
+    if (i > 0) {
+      EXPECT_GE(transcript[i].atMs, transcript[i - 1].atMs);
+    }
+  }
+  sim_->ClearTranscript();
+  EXPECT_TRUE(sim_->Transcript().empty());
+}
+
+TEST(SimTrees, BuildTreesLaysOutSysfsAndDevAndRemovesThem) {
+  TempDir dir;
+  {
+    sim::LoaderSim sim;
+    ASSERT_TRUE(sim.BuildTrees(dir.path));
+    ASSERT_TRUE(sim.Start());
+    EXPECT_EQ(sim.SysfsDir(), dir.path + "/sys/class/tty");
+    EXPECT_EQ(sim.DevDir(), dir.path + "/dev");
+    EXPECT_TRUE(fs::is_directory(sim.SysfsDir() + "/ttyUSB0/device"));
+    const fs::path driver = fs::read_symlink(sim.SysfsDir() + "/ttyUSB0/device/driver");
+    EXPECT_EQ(driver.filename(), "cp210x");
+    EXPECT_EQ(fs::read_symlink(sim.DevDir() + "/ttyUSB0").string(), sim.SlavePath());
+  }
+  EXPECT_TRUE(fs::is_empty(dir.path)) << "the simulator takes its trees away";
+}
+
+TEST(SimTrees, RefusesTheSystemTrees) {
+  TempDir dir;
+  fs::create_directory_symlink("/sys/class", dir.path + "/to-sys");
+  for (const std::string& bad :
+       {std::string("/dev"), std::string("/sys"), std::string("/sys/class/tty"),
+        std::string("/dev/../dev/pts"), std::string("/"), std::string(""),
+        dir.path + "/to-sys"}) {
+    sim::LoaderSim sim;
+    std::string error;
+    EXPECT_FALSE(sim.BuildTrees(bad, &error)) << bad;
+    EXPECT_FALSE(error.empty()) << bad;
+    EXPECT_EQ(sim.DevDir(), "") << bad;
+  }
+}
+
+TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
+  sim::CommandLine cl = sim::DefaultCommandLine();
+  EXPECT_TRUE(cl.options.pacing);
+  ASSERT_TRUE(sim::ParseCommandLine({"--dir", "/tmp/x", "--no-pacing", "--switch-on-delay=50",
+                                     "--identity", "P02", "--type", "3", "--serial", "399999999",
+                                     "--version", "1.5", "--fault", "hang-up:word:7", "--fault",
+                                     "refuse:call:1"},
+                                    cl, nullptr));
+  EXPECT_EQ(cl.dir, "/tmp/x");
+  EXPECT_FALSE(cl.options.pacing);
+  EXPECT_EQ(cl.options.switchOnDelayMs, 50u);
+  EXPECT_EQ(cl.options.device.identity, "P02");
+  EXPECT_EQ(cl.options.device.deviceType, 3);
+  EXPECT_EQ(cl.options.device.serialNumber, 399999999u);
+  EXPECT_EQ(cl.options.device.versionMinor, 5);
+  ASSERT_EQ(cl.options.faults.size(), 2u);
+  EXPECT_EQ(cl.options.faults[0].kind, sim::FaultKind::HangUp);
+  EXPECT_EQ(cl.options.faults[0].target, sim::FaultTarget::ProgramWord);
+  EXPECT_EQ(cl.options.faults[0].ordinal, 7u);
+  EXPECT_EQ(cl.options.faults[1].target, sim::FaultTarget::Call);
+
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+           {"--bogus"}, {"--type"}, {"--type", "256"}, {"--serial", "-1"},
+           {"--serial", "4294967296"}, {"--version", "1"}, {"--version", "1.x"},
+           {"--identity", "P0"}, {"--fault", "silence:command:0"},
+           {"--fault", "loud:command:1"}, {"--fault", "silence:command"},
+           {"--switch-on-delay", "1s"}, {"--no-pacing=1"}}) {
+    sim::CommandLine out;
+    std::string error;
+    EXPECT_FALSE(sim::ParseCommandLine(bad, out, &error)) << bad[0];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(SimWriteReport, WordRangesAreContiguousRuns) {
+  std::vector<bool> written(8192, false);
+  for (unsigned a = 0x30; a <= 0x3E9; ++a) written[a] = true;
+  written[0x1FFF] = true;
+  EXPECT_EQ(sim::WrittenWordRanges(written),
+            (std::vector<std::string>{"program words 0x0030-0x03E9 (954 words)",
+                                      "program words 0x1FFF-0x1FFF (1 word)"}));
+}
+
+// Runs the program, reads its standard output up to the end, with SIGINT sent once the export
+// lines are there and the given action has run.
+class SimProgram {
+ public:
+  static bool Built() { return access(kProgram, X_OK) == 0; }
+
+  explicit SimProgram(const std::vector<std::string>& args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      dup2(out[1], STDERR_FILENO);
+      std::vector<char*> argv{const_cast<char*>(kProgram)};
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(kProgram, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    fd_ = out[0];
+  }
+  ~SimProgram() {
+    if (fd_ >= 0) close(fd_);
+    if (pid_ > 0 && status_ < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  // Reads until text appears or the output ends (or 5 s pass).
+  bool WaitFor(const std::string& text) {
+    const auto start = std::chrono::steady_clock::now();
+    while (output_.find(text) == std::string::npos && ElapsedMs(start) < 5000) {
+      pollfd p{fd_, POLLIN, 0};
+      if (poll(&p, 1, 100) <= 0) continue;
+      char buffer[512];
+      const ssize_t n = read(fd_, buffer, sizeof buffer);
+      if (n <= 0) break;
+      output_.append(buffer, static_cast<std::size_t>(n));
+    }
+    return output_.find(text) != std::string::npos;
+  }
+  int Interrupt() {
+    kill(pid_, SIGINT);
+    return Finish();
+  }
+  int Finish() {
+    WaitFor("\x01never");
+    int status = 0;
+    waitpid(pid_, &status, 0);
+    status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status_;
+  }
+  const std::string& output() const { return output_; }
+
+ private:
+  static constexpr const char* kProgram = ORB42_BINARY_DIR "/sim/orb42-loader-sim";
+  pid_t pid_ = -1;
+  int fd_ = -1;
+  int status_ = -1;
+  std::string output_;
+};
+
+TEST(SimProgramTest, PrintsExportsServesAndDumpsWritesOnInterrupt) {
+  if (!SimProgram::Built()) GTEST_SKIP() << "orb42-loader-sim is not built";
+  TempDir dir;
+  SimProgram program({"--dir", dir.path, "--no-pacing", "--switch-on-delay", "0"});
+  ASSERT_TRUE(program.WaitFor("Ctrl-C ends\n")) << program.output();
+  EXPECT_NE(program.output().find("export ORB42_SYSFS_TTY=" + dir.path + "/sys/class/tty\n"),
+            std::string::npos);
+  EXPECT_NE(program.output().find("export ORB42_DEV_DIR=" + dir.path + "/dev\n"),
+            std::string::npos);
+  {
+    RawHost host(dir.path + "/dev/ttyUSB0");
+    ASSERT_TRUE(host.ok());
+    ASSERT_EQ(host.Ask({0x80}), 0x81);
+    ASSERT_EQ(host.Ask({0x83}), kAck);
+    ASSERT_EQ(host.Ask({0x90}), kAck);
+    for (unsigned a = 0x30; a < 0x34; ++a) ASSERT_EQ(host.Ask(WordWrite(a, a)), kAck);
+    ASSERT_EQ(host.Ask(EepromWrite(127, 5)), kAck);
+  }
+  EXPECT_EQ(program.Interrupt(), 0);
+  EXPECT_NE(program.output().find("program words 0x0030-0x0033 (4 words)"), std::string::npos)
+      << program.output();
+  EXPECT_NE(program.output().find("EEPROM 120-127: 01 BE 98 12 FF FF 01 05"), std::string::npos)
+      << program.output();
+  EXPECT_TRUE(fs::is_empty(dir.path));
+}
+
+TEST(SimProgramTest, BadOptionGivesUsageAndStatus2) {
+  if (!SimProgram::Built()) GTEST_SKIP() << "orb42-loader-sim is not built";
+  SimProgram program({"--fault", "silence"});
+  EXPECT_EQ(program.Finish(), 2);
+  EXPECT_NE(program.output().find("Usage: orb42-loader-sim"), std::string::npos);
+  SimProgram refused({"--dir", "/dev"});
+  EXPECT_EQ(refused.Finish(), 1);
+}
+
+}  // namespace
