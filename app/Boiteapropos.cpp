@@ -1,0 +1,110 @@
+#include "app/Boiteapropos.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+
+#include "app/WizardFont.h"
+#include "assets/Pictures.h"
+
+namespace {
+
+QLabel* MakeContactLine(QWidget* parent, int x, int y, const char* text) {
+  auto* label = new QLabel(QString::fromUtf8(text), parent);
+  label->setTextFormat(Qt::PlainText);
+  label->move(x, y);
+  label->adjustSize();  // sized to its text
+  return label;
+}
+
+// Web and mail lines: blue, underlined, 13 pixels high, with a hand cursor.
+QLabel* MakeLinkLine(QWidget* parent, int x, int y, const char* text) {
+  QLabel* label = MakeContactLine(parent, x, y, text);
+  QFont font = WizardFont(13);
+  font.setUnderline(true);
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::blue);
+  label->setPalette(palette);
+  label->setCursor(Qt::PointingHandCursor);
+  label->adjustSize();
+  return label;
+}
+
+}  // namespace
+
+TFormAPropos::TFormAPropos(QWidget* owner) : QDialog(owner) {
+  setFont(WizardFont());
+  setFixedSize(441, 221);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setModal(true);
+
+  ButtonOk = new QPushButton(this);
+  ButtonOk->setGeometry(201, 168, 75, 25);
+  ButtonOk->setDefault(true);
+  connect(ButtonOk, &QPushButton::clicked, this, &TFormAPropos::ButtonOkClick);
+
+  // The banner is centred and scaled proportionally into its 441 x 41 frame.
+  Image1 = new QLabel(this);
+  Image1->setGeometry(0, 16, 441, 41);
+  Image1->setAlignment(Qt::AlignCenter);
+  const QImage banner = AboutBannerPicture();
+  Image1->setPixmap(QPixmap::fromImage(
+      banner.scaled(Image1->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+
+  LabelAdresse = MakeContactLine(this, 16, 80, maker::AddressLine.fr);
+  LabelCodeVille = MakeContactLine(this, 16, 96, maker::TownLine.fr);
+  LabelPays = MakeContactLine(this, 16, 112, maker::Country.fr);
+  LabelTelephone = MakeContactLine(this, 240, 80, maker::TelephoneLine.fr);
+  LabelTelecopie = MakeContactLine(this, 240, 96, maker::FaxLine.fr);
+  LabelNomSite = MakeLinkLine(this, 16, 136, maker::WebLine.fr);
+  LabelMel = MakeLinkLine(this, 240, 136, maker::MailLine.fr);
+  LabelNomSite->installEventFilter(this);
+  LabelMel->installEventFilter(this);
+
+  Language = 0;
+  setWindowTitle(QString::fromUtf8(txt::AboutCaption.fr));
+  ButtonOk->setText(QString::fromUtf8(txt::AboutOk.fr));
+  // Centred on the desktop, like the wizard.
+  if (const QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void TFormAPropos::SetLanguage(LanguageIndex n) {
+  if (n == Language) return;
+  Language = n;
+  setWindowTitle(QString::fromUtf8(txt::AboutCaption.Get(n)));
+  ButtonOk->setText(QString::fromUtf8(txt::AboutOk.Get(n)));
+}
+
+void TFormAPropos::ButtonOkClick() { accept(); }
+
+void TFormAPropos::LabelNomSiteClick() { BrowseInternet(QString::fromUtf8(maker::WebAddress)); }
+
+void TFormAPropos::LabelMelClick() { BrowseInternet(QString::fromUtf8(maker::MailLink)); }
+
+// The system's default handler opens the address; a failure is not reported and the dialog
+// stays open.
+void TFormAPropos::BrowseInternet(const QString& url) {
+  QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+}
+
+bool TFormAPropos::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (watched == LabelNomSite) {
+      LabelNomSiteClick();
+      return true;
+    }
+    if (watched == LabelMel) {
+      LabelMelClick();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
