@@ -31,12 +31,18 @@ std::optional<std::uint8_t> Channel::Receive() {
     return b;
   }
   for (;;) {
-    if (!WaitFd(POLLIN, -1)) return std::nullopt;
+    if (!WaitFd(POLLIN, 0)) {  // nothing queued: the byte starts its way no earlier than now
+      if (!WaitFd(POLLIN, -1)) return std::nullopt;
+      rxEarliest_ = Clock::now();
+    }
     std::uint8_t b = 0;
     const ssize_t n = read(shared_.pty.Master(), &b, 1);
     if (n == 1) {
       if (shared_.options.pacing) {
-        rxFree_ = std::max(Clock::now(), rxFree_) + ByteTime();
+        // Bytes the host wrote in one go follow each other on the line; reckoning from the
+        // previous byte's end, not from when this thread got round to reading, keeps late
+        // wake-ups from adding up.
+        rxFree_ = std::max(rxEarliest_, rxFree_) + ByteTime();
         if (!WaitUntil(rxFree_)) return std::nullopt;
       }
       Record(true, b);
@@ -60,6 +66,7 @@ bool Channel::Send(std::uint8_t b) {
     if (n < 0 && errno == EAGAIN && WaitFd(POLLOUT, kSendLimitMs)) continue;
     break;  // nobody reads, or the line is gone: the byte is lost, as on a real cable
   }
+  rxEarliest_ = Clock::now();  // an answer to this byte cannot have left the host before
   Record(false, b);
   std::lock_guard lock(shared_.mutex);
   return !shared_.stopping;
@@ -77,7 +84,7 @@ void Channel::SetSpeed(std::uint32_t bitsPerSecond) {
 
 void Channel::Reset() {
   unread_.reset();
-  rxFree_ = txFree_ = Clock::time_point{};
+  rxFree_ = txFree_ = rxEarliest_ = Clock::time_point{};
 }
 
 bool Channel::WaitUntil(Clock::time_point t) {

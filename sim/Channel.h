@@ -30,14 +30,15 @@ class Channel {
  private:
   using Clock = std::chrono::steady_clock;
   bool WaitUntil(Clock::time_point t);
-  bool WaitFd(short events, int timeoutMs);  // false: stopping or time-out
+  bool WaitFd(short events, int timeoutMs);  // false: stopping or time-out (0: just look)
   void Record(bool fromHost, std::uint8_t b);
   Clock::duration ByteTime() const;
 
   Shared& shared_;
   std::optional<std::uint8_t> unread_;
   std::uint32_t speed_ = 9600;
-  Clock::time_point rxFree_{};
+  Clock::time_point rxFree_{};      // when the latest byte from the host has fully arrived
+  Clock::time_point rxEarliest_{};  // the next byte from the host left no earlier than this
   Clock::time_point txFree_{};
 };
 
