@@ -44,8 +44,7 @@ void ShowErrorBox(const QString& text) {
                               DialogButtons::Ok});
 }
 
-int RunProgram(int argc, char** argv) {
-  Orb42Application app(argc, argv);
+int RunWizard() {
   try {
     TFormMj form;
     TFormAPropos about;
@@ -53,9 +52,14 @@ int RunProgram(int argc, char** argv) {
     const std::int32_t language = form.ReadLanguageSetting();
     form.SetLanguage(language);
     form.show();
-    app.exec();
+    QApplication::exec();
   } catch (...) {
     ShowErrorBox(ErrorBoxText(std::current_exception()));
   }
   return 0;
+}
+
+int RunProgram(int argc, char** argv) {
+  Orb42Application app(argc, argv);
+  return RunWizard();
 }

@@ -17,6 +17,10 @@ QString ErrorBoxText(const std::exception_ptr& error);
 // Shows the standard error box: the application's title as caption, an error icon and OK.
 void ShowErrorBox(const QString& text);
 
+// The wizard window, the About dialog, the language of the settings file and the message loop,
+// inside the start-up guard, on the application object that exists already. Returns 0.
+int RunWizard();
+
 // The whole program: the wizard window, the About dialog, the language of the settings file and
 // the message loop, inside the start-up guard. Always returns 0.
 int RunProgram(int argc, char** argv);
