@@ -21,8 +21,9 @@ platform::CommTimeouts LinkTimeouts() {
 }
 
 bool IsHostSpeed(std::int32_t bitsPerSecond) {
-  static constexpr std::int32_t kSpeeds[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
-                                             19200, 38400, 56000, 57600, 115200, 128000, 256000};
+  static constexpr std::int32_t kSpeeds[] = {110,   300,   600,    1200,   2400,
+                                             4800,  9600,  14400,  19200,  38400,
+                                             56000, 57600, 115200, 128000, 256000};
   for (std::int32_t speed : kSpeeds)
     if (speed == bitsPerSecond) return true;
   return false;
@@ -43,9 +44,13 @@ CP03::~CP03() {
   Close();
 }
 
-bool CP03::IsOpen() const { return portHandle->IsOpen(); }
+bool CP03::IsOpen() const {
+  return portHandle->IsOpen();
+}
 
-const char* CP03::DeviceName() { return "Télécommande ORB42TLX"; }
+const char* CP03::DeviceName() {
+  return "Télécommande ORB42TLX";
+}
 
 // Indexes above 100 fall back to COM2; the lower end is not checked (-1 names COM0, which no
 // port answers to). Naming another port while one is open closes the open one first, so that a
@@ -92,7 +97,8 @@ LinkError CP03::Close() {
 // The host's end only; the loader is switched by SetLoaderSpeed.
 LinkError CP03::SetSpeed(std::int32_t bitsPerSecond) {
   lastError = LinkOk;
-  lineSettings.BaudRate = static_cast<std::uint32_t>(IsHostSpeed(bitsPerSecond) ? bitsPerSecond : 9600);
+  lineSettings.BaudRate =
+      static_cast<std::uint32_t>(IsHostSpeed(bitsPerSecond) ? bitsPerSecond : 9600);
   if (IsOpen()) lastError = portHandle->SetLine(lineSettings);
   return lastError;
 }

@@ -39,10 +39,9 @@ struct SpeedStep {
 
 // The loader's divisor for each speed it can run at; anything else means 9600.
 SpeedStep LoaderSpeed(std::int32_t bitsPerSecond) {
-  static constexpr SpeedStep kSteps[] = {{4800, 0xFF},  {9600, 0x81},   {14400, 0x56},
-                                         {19200, 0x40}, {38400, 0x20},  {56000, 0x15},
-                                         {57600, 0x14}, {115200, 0x0A}, {128000, 0x09},
-                                         {256000, 0x04}};
+  static constexpr SpeedStep kSteps[] = {
+      {4800, 0xFF},  {9600, 0x81},  {14400, 0x56},  {19200, 0x40},  {38400, 0x20},
+      {56000, 0x15}, {57600, 0x14}, {115200, 0x0A}, {128000, 0x09}, {256000, 0x04}};
   for (const SpeedStep& step : kSteps)
     if (step.bitsPerSecond == bitsPerSecond) return step;
   return {9600, 0x81};
@@ -60,8 +59,8 @@ LinkError CP03::Connect(std::int32_t seconds) {
   if (!IsOpen() && Open() != LinkOk) return lastError;
   const bool limited = seconds != 0;
   // Taken before the purge, so the purge's pause counts against the limit.
-  const std::int64_t end = static_cast<std::int64_t>(platform::TickCount()) +
-                           static_cast<std::int64_t>(seconds) * 1000;
+  const std::int64_t end =
+      static_cast<std::int64_t>(platform::TickCount()) + static_cast<std::int64_t>(seconds) * 1000;
   const std::uint64_t deadline = end < 0 ? 0 : static_cast<std::uint64_t>(end);
   Purge();
   lastError = LinkOk;

@@ -16,7 +16,9 @@ static_assert(sizeof(termios2) <= sizeof(KernelState::record));
 namespace {
 
 // A pseudo-terminal has no modem lines and says so with one of these.
-bool NoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
+bool NoModemLines(int error) {
+  return error == ENOTTY || error == EINVAL;
+}
 
 // The kernel's constant for a rate, or 0 (B0) when it has none.
 tcflag_t StandardSpeed(std::uint32_t bitsPerSecond) {
@@ -35,21 +37,30 @@ tcflag_t StandardSpeed(std::uint32_t bitsPerSecond) {
 
 tcflag_t SizeBits(std::uint8_t byteSize) {
   switch (byteSize) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    default: return CS8;
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
   }
 }
 
 // Windows parity numbers: 0 none, 1 odd, 2 even, 3 mark, 4 space.
 tcflag_t ParityBits(std::uint8_t parity) {
   switch (parity) {
-    case 1: return PARENB | PARODD;
-    case 2: return PARENB;
-    case 3: return PARENB | CMSPAR | PARODD;
-    case 4: return PARENB | CMSPAR;
-    default: return 0;
+    case 1:
+      return PARENB | PARODD;
+    case 2:
+      return PARENB;
+    case 3:
+      return PARENB | CMSPAR | PARODD;
+    case 4:
+      return PARENB | CMSPAR;
+    default:
+      return 0;
   }
 }
 
@@ -62,8 +73,12 @@ void SetSpeed(termios2& t, std::uint32_t bitsPerSecond) {
   t.c_ospeed = bitsPerSecond;
 }
 
-int GetRecord(int fd, termios2& t) { return ioctl(fd, TCGETS2, &t) == 0 ? 0 : errno; }
-int SetRecord(int fd, const termios2& t) { return ioctl(fd, TCSETS2, &t) == 0 ? 0 : errno; }
+int GetRecord(int fd, termios2& t) {
+  return ioctl(fd, TCGETS2, &t) == 0 ? 0 : errno;
+}
+int SetRecord(int fd, const termios2& t) {
+  return ioctl(fd, TCSETS2, &t) == 0 ? 0 : errno;
+}
 
 }  // namespace
 

@@ -21,7 +21,9 @@ static_assert(sizeof(termios_kernel::KernelState) <= sizeof(SavedSettings::data)
 namespace {
 
 // A pseudo-terminal has no modem lines and says so with one of these.
-bool NoModemLines(int error) { return error == ENOTTY || error == EINVAL; }
+bool NoModemLines(int error) {
+  return error == ENOTTY || error == EINVAL;
+}
 
 int ModemLine(int fd, unsigned long request, int bits) {
   if (ioctl(fd, request, &bits) == 0 || NoModemLines(errno)) return 0;
@@ -30,7 +32,9 @@ int ModemLine(int fd, unsigned long request, int bits) {
 
 }  // namespace
 
-TermiosPort::~TermiosPort() { Close(); }
+TermiosPort::~TermiosPort() {
+  Close();
+}
 
 int TermiosPort::Open(const std::string& name) {
   if (IsOpen()) Close();
@@ -120,6 +124,8 @@ int TermiosPort::Close() {
   return 0;
 }
 
-std::unique_ptr<SerialPort> MakeTermiosPort() { return std::make_unique<TermiosPort>(); }
+std::unique_ptr<SerialPort> MakeTermiosPort() {
+  return std::make_unique<TermiosPort>();
+}
 
 }  // namespace platform

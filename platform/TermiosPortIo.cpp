@@ -45,8 +45,8 @@ int TermiosPort::ReadByte(std::uint8_t& value, bool& got) {
   got = false;
   if (!IsOpen()) return EBADF;
   short revents = 0;
-  const std::uint64_t ms = OneByteTimeout(timeouts_.ReadTotalTimeoutMultiplier,
-                                          timeouts_.ReadTotalTimeoutConstant);
+  const std::uint64_t ms =
+      OneByteTimeout(timeouts_.ReadTotalTimeoutMultiplier, timeouts_.ReadTotalTimeoutConstant);
   if (int error = WaitFor(fd_, POLLIN, ms, revents)) return error;
   if (revents == 0) return 0;
   if (revents & POLLNVAL) return EBADF;
@@ -68,8 +68,8 @@ int TermiosPort::ReadByte(std::uint8_t& value, bool& got) {
 int TermiosPort::WriteByte(std::uint8_t value) {
   if (!IsOpen()) return EBADF;
   short revents = 0;
-  const std::uint64_t ms = OneByteTimeout(timeouts_.WriteTotalTimeoutMultiplier,
-                                          timeouts_.WriteTotalTimeoutConstant);
+  const std::uint64_t ms =
+      OneByteTimeout(timeouts_.WriteTotalTimeoutMultiplier, timeouts_.WriteTotalTimeoutConstant);
   if (int error = WaitFor(fd_, POLLOUT, ms, revents)) return error;
   // A byte that could not move in time is not an error, as on Windows: the answer that cannot
   // come will time out instead.

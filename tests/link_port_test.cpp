@@ -55,7 +55,7 @@ TEST(LinkPort, HostSpeedIsOneOfTheKnownRatesOr9600) {
   const struct {
     std::int32_t asked;
     std::uint32_t set;
-  } cases[] = {{115200, 115200}, {14400, 14400}, {256000, 256000}, {110, 110}, {1200, 1200},
+  } cases[] = {{115200, 115200}, {14400, 14400}, {256000, 256000}, {110, 110},  {1200, 1200},
                {100, 9600},      {0, 9600},      {-9600, 9600},    {9601, 9600}};
   CP03 link;
   for (const auto& c : cases) {
@@ -184,7 +184,7 @@ TEST(LinkPort, FailedConfigurationLeavesThePortOpenForClose) {
   record->getStateResult = EACCES;
   EXPECT_EQ(link.Open(), EACCES);
   EXPECT_TRUE(link.IsOpen());
-  record->answers = {0x00};  // the release byte's answer
+  record->answers = {0x00};         // the release byte's answer
   EXPECT_EQ(link.Close(), EINVAL);  // nothing was saved, so nothing can be put back
   EXPECT_FALSE(link.IsOpen());
 }

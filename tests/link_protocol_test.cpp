@@ -47,28 +47,28 @@ TEST(LinkProtocol, MaskedProgramWordBytesMatchHandWorkedExamples) {
 
 TEST_F(PtyLink, WholeConversationSendsTheExactBytesOfEveryCommand) {
   Script script;
-  script.Expect({0x80}).Send({0x81});                            // Connect
+  script.Expect({0x80}).Send({0x81});                                     // Connect
   script.Expect({0x86}).AnswerPair('P').AnswerPair('0').AnswerPair('3');  // CheckIdentity
-  script.Expect({0x87}).AnswerPair(1);                           // ReadDeviceType
-  script.Expect({0x89, '7', '8'}).AnswerPair(0x00);              // ReadSerialNumber
+  script.Expect({0x87}).AnswerPair(1);                                    // ReadDeviceType
+  script.Expect({0x89, '7', '8'}).AnswerPair(0x00);                       // ReadSerialNumber
   script.Expect({0x89, '7', '9'}).AnswerPair(0x84);
   script.Expect({0x89, '7', 'A'}).AnswerPair(0xD7);
   script.Expect({0x89, '7', 'B'}).AnswerPair(0x17);
-  script.Expect({0x89, '7', 'E'}).AnswerPair(1);                 // ReadVersion
+  script.Expect({0x89, '7', 'E'}).AnswerPair(1);  // ReadVersion
   script.Expect({0x89, '7', 'F'}).AnswerPair(4);
-  script.Expect({0x89, '1', '0'}).AnswerPair(0xFF);              // ReadEepromByte
-  script.Expect({0x83}).Send({kAck});                            // Unlock
-  script.Expect({0x90}).Send({kAck});                            // EnterProgramming
+  script.Expect({0x89, '1', '0'}).AnswerPair(0xFF);  // ReadEepromByte
+  script.Expect({0x83}).Send({kAck});                // Unlock
+  script.Expect({0x90}).Send({kAck});                // EnterProgramming
   script.Expect(ProgramWordBytes(48, 0x3FFF)).Send({kAck});
   script.Expect(ProgramWordBytes(7103, 0x1234)).Send({kAck});
-  script.Expect({0x8B, '1', '0', 'A', '5'}).Send({kAck});        // WriteEepromByte
-  script.Expect({0x8B, '7', 'F', '0', '5'}).Send({kAck});        // WriteVersion: minor first
+  script.Expect({0x8B, '1', '0', 'A', '5'}).Send({kAck});  // WriteEepromByte
+  script.Expect({0x8B, '7', 'F', '0', '5'}).Send({kAck});  // WriteVersion: minor first
   script.Expect({0x8B, '7', 'E', '0', '1'}).Send({kAck});
-  script.Expect({0x91});                                         // LeaveProgramming
-  script.Expect({0x80}).Send({0x81});                            // Connect again
-  script.Expect({0x9E, '1', '4'}).Send({kAck, 0x00});            // SetLoaderSpeed(57600)
-  script.Expect({0x9E, '8', '1'}).Send({kAck, 0x00});            // SetLoaderSpeed(1200)
-  script.ReleaseConnected();                                     // Close
+  script.Expect({0x91});                               // LeaveProgramming
+  script.Expect({0x80}).Send({0x81});                  // Connect again
+  script.Expect({0x9E, '1', '4'}).Send({kAck, 0x00});  // SetLoaderSpeed(57600)
+  script.Expect({0x9E, '8', '1'}).Send({kAck, 0x00});  // SetLoaderSpeed(1200)
+  script.ReleaseConnected();                           // Close
   peer.Run(script);
 
   EXPECT_EQ(link.Connect(1), LinkOk);
@@ -113,15 +113,15 @@ TEST_F(PtyLink, WholeConversationSendsTheExactBytesOfEveryCommand) {
 TEST_F(PtyLink, WrongAnswersAndSilenceGiveTheirCodesAndKeepTheState) {
   Script script;
   script.Expect({0x80}).Send({0x81});
-  script.Expect({0x83}).Send({0x00});                                  // Unlock refused
-  script.Expect({0x83}).Send({kAck});                                  // Unlock
-  script.Expect({0x90}).Send({0x00});                                  // EnterProgramming
-  script.Expect({0x8B, '0', '1', '0', '2'}).Send({0x00});              // WriteEepromByte
-  script.Expect({0x9E, '1', '4'}).Send({0x00});                        // SetLoaderSpeed
-  script.Expect({0x8B, '7', 'F', '0', '5'}).Send({0x00});              // WriteVersion
+  script.Expect({0x83}).Send({0x00});                                     // Unlock refused
+  script.Expect({0x83}).Send({kAck});                                     // Unlock
+  script.Expect({0x90}).Send({0x00});                                     // EnterProgramming
+  script.Expect({0x8B, '0', '1', '0', '2'}).Send({0x00});                 // WriteEepromByte
+  script.Expect({0x9E, '1', '4'}).Send({0x00});                           // SetLoaderSpeed
+  script.Expect({0x8B, '7', 'F', '0', '5'}).Send({0x00});                 // WriteVersion
   script.Expect({0x86}).AnswerPair('P').AnswerPair('0').AnswerPair('2');  // CheckIdentity
-  script.Expect({0x86}).AnswerPair('P');  // ReadIdentity, cut short
-  script.Expect({0x9E, '8', '1'}).Send({kAck, 0x00}).Expect({0x04});   // Disconnect unanswered
+  script.Expect({0x86}).AnswerPair('P');                                  // ReadIdentity, cut short
+  script.Expect({0x9E, '8', '1'}).Send({kAck, 0x00}).Expect({0x04});      // Disconnect unanswered
   script.ReleaseConnected();
   peer.Run(script);
 
@@ -233,20 +233,13 @@ TEST(LinkProtocol, CommandsBeforeConnectAreRefusedWithoutSendingAnything) {
   std::uint32_t value = 0, other = 0;
   char text[4] = {};
   const std::function<LinkError()> commands[] = {
-      [&] { return link.SetLoaderSpeed(9600); },
-      [&] { return link.Unlock(); },
-      [&] { return link.ReadIdentity(text); },
-      [&] { return link.CheckIdentity(); },
-      [&] { return link.ReadDeviceType(value); },
-      [&] { return link.ReadEepromByte(1, value); },
-      [&] { return link.WriteEepromByte(1, 2); },
-      [&] { return link.ReadEepromWord(1, value); },
-      [&] { return link.ReadSerialNumber(value); },
-      [&] { return link.ReadVersion(value, other); },
-      [&] { return link.WriteVersion(1, 5); },
-      [&] { return link.EnterProgramming(); },
-      [&] { return link.LeaveProgramming(); },
-      [&] { return link.WriteProgramWord(100, 1); },
+      [&] { return link.SetLoaderSpeed(9600); },    [&] { return link.Unlock(); },
+      [&] { return link.ReadIdentity(text); },      [&] { return link.CheckIdentity(); },
+      [&] { return link.ReadDeviceType(value); },   [&] { return link.ReadEepromByte(1, value); },
+      [&] { return link.WriteEepromByte(1, 2); },   [&] { return link.ReadEepromWord(1, value); },
+      [&] { return link.ReadSerialNumber(value); }, [&] { return link.ReadVersion(value, other); },
+      [&] { return link.WriteVersion(1, 5); },      [&] { return link.EnterProgramming(); },
+      [&] { return link.LeaveProgramming(); },      [&] { return link.WriteProgramWord(100, 1); },
       [&] { return link.ReceiveHexPair(value); },
   };
   int i = 0;

@@ -1,10 +1,10 @@
 // The termios serial port on its own, over a real pseudo-terminal.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-#include <fcntl.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -53,10 +53,18 @@ TEST(SerialPortNames, ComNumbersMapToFixedDeviceNodes) {
   struct Case {
     const char* name;
     const char* node;  // empty: names no node
-  } cases[] = {{"\\\\.\\COM1", "ttyS0"},     {"\\\\.\\COM32", "ttyS31"},  {"\\\\.\\COM33", "ttyUSB0"},
-               {"\\\\.\\COM64", "ttyUSB31"}, {"\\\\.\\COM65", "ttyACM0"}, {"\\\\.\\COM96", "ttyACM31"},
-               {"\\\\.\\COM0", ""},          {"\\\\.\\COM-2", ""},        {"\\\\.\\COM97", ""},
-               {"\\\\.\\COM101", ""},        {"COM33", ""},               {"\\\\.\\COM3x", ""},
+  } cases[] = {{"\\\\.\\COM1", "ttyS0"},
+               {"\\\\.\\COM32", "ttyS31"},
+               {"\\\\.\\COM33", "ttyUSB0"},
+               {"\\\\.\\COM64", "ttyUSB31"},
+               {"\\\\.\\COM65", "ttyACM0"},
+               {"\\\\.\\COM96", "ttyACM31"},
+               {"\\\\.\\COM0", ""},
+               {"\\\\.\\COM-2", ""},
+               {"\\\\.\\COM97", ""},
+               {"\\\\.\\COM101", ""},
+               {"COM33", ""},
+               {"\\\\.\\COM3x", ""},
                {"\\\\.\\COM", ""}};
   DevDir dev;
   for (const char* dir : {"", "/x/dev"}) {

@@ -45,7 +45,9 @@ Script& Script::HangUp() {
 }
 
 Script& Script::AnswerPair(std::uint8_t value) {
-  auto digit = [](unsigned d) { return static_cast<std::uint8_t>(d < 10 ? '0' + d : 'A' + d - 10); };
+  auto digit = [](unsigned d) {
+    return static_cast<std::uint8_t>(d < 10 ? '0' + d : 'A' + d - 10);
+  };
   return Send({digit(value / 16)}).Expect({0x84}).Send({digit(value % 16)}).Expect({0x84});
 }
 
@@ -53,7 +55,9 @@ Script& Script::ReleaseConnected() {
   return Expect({0x9E, '8', '1'}).Send({0x84, 0x00}).Release();
 }
 
-Script& Script::Release() { return Expect({0x04}).Send({0x00}); }
+Script& Script::Release() {
+  return Expect({0x04}).Send({0x00});
+}
 
 Bytes Script::ExpectedHostBytes() const {
   Bytes all;
@@ -156,10 +160,12 @@ bool ScriptedPeer::ReadExpected(std::uint8_t expected, std::size_t step) {
     if (read(master_, &byte, 1) != 1) continue;
     Record(byte);
     if (byte != expected)
-      Problem("step " + std::to_string(step) + ": expected " + Hex(expected) + ", got " + Hex(byte));
+      Problem("step " + std::to_string(step) + ": expected " + Hex(expected) + ", got " +
+              Hex(byte));
     return true;
   }
-  if (!stop_) Problem("step " + std::to_string(step) + ": expected " + Hex(expected) + ", got nothing");
+  if (!stop_)
+    Problem("step " + std::to_string(step) + ": expected " + Hex(expected) + ", got nothing");
   return false;
 }
 
