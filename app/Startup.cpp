@@ -14,8 +14,6 @@ Orb42Application::Orb42Application(int& argc, char** argv) : QApplication(argc, 
   setApplicationVersion(QStringLiteral("1.5.2.5"));
   setOrganizationName(QStringLiteral("TALVIRE"));
   setProperty("productVersion", QStringLiteral("1.5.0.0"));
-  // The wizard decides itself when the program ends (see TFormMj::closeEvent).
-  setQuitOnLastWindowClosed(false);
 }
 
 bool Orb42Application::notify(QObject* receiver, QEvent* event) {

@@ -228,8 +228,9 @@ void TFormMj::closeEvent(QCloseEvent* e) {
   }
   quitting_ = false;
   e->accept();
-  // Closing the wizard ends the program, also from inside a modal dialog's loop.
-  QCoreApplication::exit(0);
+  // Closing the wizard ends the program, also while the About dialog runs its own loop: that
+  // dialog goes too, and with the last window gone the application quits.
+  if (aboutDialog_ && aboutDialog_->isVisible()) aboutDialog_->done(QDialog::Rejected);
 }
 
 void TFormMj::PostMessage(int message, std::intptr_t wParam) {
