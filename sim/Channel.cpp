@@ -78,8 +78,6 @@ bool Channel::SleepMs(unsigned ms) {
 
 void Channel::SetSpeed(std::uint32_t bitsPerSecond) {
   speed_ = bitsPerSecond;
-  std::lock_guard lock(shared_.mutex);
-  shared_.lineSpeed = bitsPerSecond;
 }
 
 void Channel::Reset() {
@@ -120,4 +118,3 @@ Channel::Clock::duration Channel::ByteTime() const {
 }
 
 }  // namespace sim
-

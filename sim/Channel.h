@@ -23,6 +23,7 @@ class Channel {
   // Sleeps, or returns false at once when stopping.
   bool SleepMs(unsigned ms);
 
+  // The speed that paces the following bytes (LineSpeed() is the loader's business).
   void SetSpeed(std::uint32_t bitsPerSecond);
   // After a replug: nothing queued, nothing handed back, the line idle.
   void Reset();

@@ -163,7 +163,8 @@ std::string Usage() {
          "                          TARGET: command, word (program-word write), call\n"
          "  --help                  show this help\n"
          "\n"
-         "Exit status: 0 after an interrupt, 1 when the simulator cannot start, 2 on bad options.\n";
+         "Exit status: 0 after an interrupt, 1 when the simulator cannot start, 2 on bad "
+         "options.\n";
 }
 
 }  // namespace sim

@@ -33,8 +33,7 @@ void WriteEepromCell(LoaderSim::FinishedDevice& memory, std::uint8_t address, st
   memory.eepromWritten[address] = true;
 }
 
-bool HoldsVersion(const LoaderSim::FinishedDevice& memory, std::uint8_t major,
-                  std::uint8_t minor) {
+bool HoldsVersion(const LoaderSim::FinishedDevice& memory, std::uint8_t major, std::uint8_t minor) {
   return memory.eeprom[kMajorCell] == major && memory.eeprom[kMinorCell] == minor;
 }
 

@@ -22,11 +22,9 @@ LoaderSim::FinishedDevice FreshDevice(const Device& device);
 void StampDevice(LoaderSim::FinishedDevice& memory, const Device& device);
 
 // false when the word address lies outside the program memory.
-bool WriteProgramWord(LoaderSim::FinishedDevice& memory, std::uint32_t address,
-                      std::uint16_t word);
+bool WriteProgramWord(LoaderSim::FinishedDevice& memory, std::uint32_t address, std::uint16_t word);
 void WriteEepromCell(LoaderSim::FinishedDevice& memory, std::uint8_t address, std::uint8_t value);
 
-bool HoldsVersion(const LoaderSim::FinishedDevice& memory, std::uint8_t major,
-                  std::uint8_t minor);
+bool HoldsVersion(const LoaderSim::FinishedDevice& memory, std::uint8_t major, std::uint8_t minor);
 
 }  // namespace sim

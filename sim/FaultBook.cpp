@@ -9,11 +9,10 @@ std::optional<FaultKind> FaultBook::OnCommand(std::uint8_t command) {
   if (command == kCall) ++calls_;
   if (command == kWriteWord) ++words_;
   for (auto it = pending_.begin(); it != pending_.end(); ++it) {
-    const bool hit = (it->target == FaultTarget::Command && it->ordinal == commands_) ||
-                     (it->target == FaultTarget::Call && command == kCall &&
-                      it->ordinal == calls_) ||
-                     (it->target == FaultTarget::ProgramWord && command == kWriteWord &&
-                      it->ordinal == words_);
+    const bool hit =
+        (it->target == FaultTarget::Command && it->ordinal == commands_) ||
+        (it->target == FaultTarget::Call && command == kCall && it->ordinal == calls_) ||
+        (it->target == FaultTarget::ProgramWord && command == kWriteWord && it->ordinal == words_);
     if (hit) {
       const FaultKind kind = it->kind;
       pending_.erase(it);

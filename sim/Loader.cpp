@@ -54,18 +54,30 @@ void Loader::NextDevice() {
 
 Loader::Flow Loader::Dispatch(std::uint8_t command, MaybeFault fault) {
   switch (command) {
-    case kCall: return OnCall(fault);
-    case kRelease: return OnRelease(fault);
-    case kUnlock: return OnUnlock(fault);
-    case kEnterProgramming: return OnEnterProgramming(fault);
-    case kLeaveProgramming: return OnLeaveProgramming(fault);
-    case kIdentity: return OnIdentity(fault);
-    case kDeviceType: return OnDeviceType(fault);
-    case kReadEeprom: return OnReadEeprom(fault);
-    case kWriteEeprom: return OnWriteEeprom(fault);
-    case kWriteWord: return OnWriteWord(fault);
-    case kSetSpeed: return OnSetSpeed(fault);
-    default: return Flow::Ok;
+    case kCall:
+      return OnCall(fault);
+    case kRelease:
+      return OnRelease(fault);
+    case kUnlock:
+      return OnUnlock(fault);
+    case kEnterProgramming:
+      return OnEnterProgramming(fault);
+    case kLeaveProgramming:
+      return OnLeaveProgramming(fault);
+    case kIdentity:
+      return OnIdentity(fault);
+    case kDeviceType:
+      return OnDeviceType(fault);
+    case kReadEeprom:
+      return OnReadEeprom(fault);
+    case kWriteEeprom:
+      return OnWriteEeprom(fault);
+    case kWriteWord:
+      return OnWriteWord(fault);
+    case kSetSpeed:
+      return OnSetSpeed(fault);
+    default:
+      return Flow::Ok;
   }
 }
 
@@ -102,12 +114,12 @@ Loader::Flow Loader::OnRelease(MaybeFault fault) {
     std::lock_guard lock(shared_.mutex);
     nextDevicePending_ = HoldsVersion(shared_.memory, 1, 5);
   }
-  const Flow flow = Answer(kAck, fault);
   {
     std::lock_guard lock(shared_.mutex);
-    shared_.lineSpeed = kStartSpeed;
+    shared_.lineSpeed = kStartSpeed;  // before the answer, so that the host sees it done
   }
-  channel_.SetSpeed(kStartSpeed);
+  const Flow flow = Answer(kAck, fault);
+  channel_.SetSpeed(kStartSpeed);  // the answer itself still goes at the old speed
   return flow;
 }
 
@@ -178,8 +190,8 @@ Loader::Flow Loader::OnWriteWord(MaybeFault fault) {
     if (const Flow f = ReadPair(m); f != Flow::Ok) return f;
   }
   const std::uint32_t address = ((masked[0] ^ kHighMask) << 8) | (masked[1] ^ kLowMask);
-  const auto word = static_cast<std::uint16_t>(((masked[2] ^ kHighMask) << 8) |
-                                               (masked[3] ^ kLowMask));
+  const auto word =
+      static_cast<std::uint16_t>(((masked[2] ^ kHighMask) << 8) | (masked[3] ^ kLowMask));
   if (!programming_ || address >= kProgramWords) return Answer(kRefusal, fault);
   if (!fault) {
     std::lock_guard lock(shared_.mutex);

@@ -36,11 +36,11 @@
 namespace sim {
 
 struct Device {
-  std::string identity = "P03";          // three characters answered to 0x86
-  std::uint8_t deviceType = 1;           // answered to 0x87
+  std::string identity = "P03";            // three characters answered to 0x86
+  std::uint8_t deviceType = 1;             // answered to 0x87
   std::uint32_t serialNumber = 312000001;  // EEPROM 120..123, little-endian
-  std::uint8_t versionMajor = 1;         // EEPROM 126
-  std::uint8_t versionMinor = 4;         // EEPROM 127
+  std::uint8_t versionMajor = 1;           // EEPROM 126
+  std::uint8_t versionMinor = 4;           // EEPROM 127
 };
 
 enum class FaultKind {
@@ -67,11 +67,11 @@ struct Options {
   unsigned switchOnDelayMs = 0;  // counted from the first call byte
   bool pacing = false;           // 11 bits per byte at the current line speed, both ways
   std::vector<Fault> faults;
-  unsigned hangUpDownMs = 300;   // how long the cable stays unplugged on a hang-up
+  unsigned hangUpDownMs = 300;  // how long the cable stays unplugged on a hang-up
 };
 
 struct TrafficByte {
-  bool fromHost;       // true: host -> loader
+  bool fromHost;  // true: host -> loader
   std::uint8_t value;
   std::uint64_t atMs;  // monotonic milliseconds
 };

@@ -48,17 +48,28 @@ inline bool IsCommand(std::uint8_t b) {
 // The line speed that a divisor of the set-speed command selects; nullopt for an unknown one.
 inline std::optional<std::uint32_t> SpeedForDivisor(std::uint8_t divisor) {
   switch (divisor) {
-    case 255: return 4800;
-    case 129: return 9600;
-    case 86: return 14400;
-    case 64: return 19200;
-    case 32: return 38400;
-    case 21: return 56000;
-    case 20: return 57600;
-    case 10: return 115200;
-    case 9: return 128000;
-    case 4: return 256000;
-    default: return std::nullopt;
+    case 255:
+      return 4800;
+    case 129:
+      return 9600;
+    case 86:
+      return 14400;
+    case 64:
+      return 19200;
+    case 32:
+      return 38400;
+    case 21:
+      return 56000;
+    case 20:
+      return 57600;
+    case 10:
+      return 115200;
+    case 9:
+      return 128000;
+    case 4:
+      return 256000;
+    default:
+      return std::nullopt;
   }
 }
 

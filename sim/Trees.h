@@ -8,9 +8,9 @@
 namespace sim {
 
 struct Trees {
-  std::string sysfsDir;  // <dir>/sys/class/tty
-  std::string devDir;    // <dir>/dev
-  std::string devLink;   // <dir>/dev/ttyUSB0
+  std::string sysfsDir;           // <dir>/sys/class/tty
+  std::string devDir;             // <dir>/dev
+  std::string devLink;            // <dir>/dev/ttyUSB0
   std::vector<std::string> made;  // what BuildTrees created, in creation order
 };
 

@@ -59,7 +59,8 @@ std::string DescribeDevice(const LoaderSim::FinishedDevice& device) {
   out += "  EEPROM 120-127:";
   for (unsigned cell = 120; cell <= 127; ++cell) out += Format(" %02X", device.eeprom[cell], 0);
   std::uint32_t serial = 0;
-  for (unsigned i = 0; i < 4; ++i) serial |= std::uint32_t{device.eeprom[kSerialCell + i]} << (8 * i);
+  for (unsigned i = 0; i < 4; ++i)
+    serial |= std::uint32_t{device.eeprom[kSerialCell + i]} << (8 * i);
   out += " (serial number " + std::to_string(serial) + ", version " +
          std::to_string(device.eeprom[kMajorCell]) + "." +
          std::to_string(device.eeprom[kMinorCell]) + ")\n";

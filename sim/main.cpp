@@ -68,10 +68,10 @@ int Serve(const sim::CommandLine& cl, const std::string& dir) {
   }
   std::printf("export ORB42_SYSFS_TTY=%s\n", ShellWord(loader.SysfsDir()).c_str());
   std::printf("export ORB42_DEV_DIR=%s\n", ShellWord(loader.DevDir()).c_str());
-  std::printf("# serving on %s (ttyUSB0, COM33), pacing %s, switch-on delay %u ms; "
-              "Ctrl-C ends\n",
-              loader.SlavePath().c_str(), cl.options.pacing ? "on" : "off",
-              cl.options.switchOnDelayMs);
+  std::printf(
+      "# serving on %s (ttyUSB0, COM33), pacing %s, switch-on delay %u ms; "
+      "Ctrl-C ends\n",
+      loader.SlavePath().c_str(), cl.options.pacing ? "on" : "off", cl.options.switchOnDelayMs);
   std::fflush(stdout);
   const sigset_t set = TermSignals();
   int signal = 0;

@@ -1,5 +1,6 @@
 // The loader simulator, driven byte by byte from the slave side of its pseudo-terminal.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -14,8 +15,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "sim/CommandLine.h"
 #include "sim/LoaderSim.h"
@@ -161,8 +160,9 @@ TEST_F(SimTest, ProgrammingModeNeedsUnlock) {
 TEST_F(SimTest, CommandBrokenOffByANewCommandIsDropped) {
   StartSim();
   ASSERT_EQ(host_->Ask({0x80}), 0x81);
-  host_->SendText("\x89"
-                  "7");
+  host_->SendText(
+      "\x89"
+      "7");
   EXPECT_EQ(host_->Ask({0x80}), 0x81) << "a command byte in place of a digit starts anew";
   host_->Send({0x86});
   EXPECT_EQ(host_->Read(), '5');
@@ -172,9 +172,9 @@ TEST_F(SimTest, CommandBrokenOffByANewCommandIsDropped) {
 struct FaultCase {
   const char* name;
   sim::Fault fault;
-  Bytes before;                           // commands answered normally first (one byte each)
-  Bytes command;                          // the faulted command
-  std::optional<std::uint8_t> answer;     // its first answer byte
+  Bytes before;                        // commands answered normally first (one byte each)
+  Bytes command;                       // the faulted command
+  std::optional<std::uint8_t> answer;  // its first answer byte
 };
 
 class SimFaultTest : public SimTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -334,38 +334,51 @@ TEST_F(SimTest, NextDeviceIsSwitchedOnAfterTheDelayAgain) {
 TEST_F(SimTest, SpeedCommandAnswersTwiceThenChangesSpeedAndReleaseRestores) {
   StartSim();
   ASSERT_EQ(host_->Ask({0x80}), 0x81);
-  host_->SendText("\x9E"
-                  "14");
+  host_->SendText(
+      "\x9E"
+      "14");
   EXPECT_EQ(host_->Read(), kAck);
   EXPECT_TRUE(host_->Read()) << "one more byte at the old speed";
   EXPECT_EQ(sim_->LineSpeed(), 57600u);
-  host_->SendText("\x9E"
-                  "33");
+  host_->SendText(
+      "\x9E"
+      "33");
   EXPECT_EQ(host_->Read(), 0x85) << "an unknown divisor is refused";
   EXPECT_EQ(sim_->LineSpeed(), 57600u);
   EXPECT_EQ(host_->Ask({0x04}), kAck);
   EXPECT_EQ(sim_->LineSpeed(), 9600u);
 }
 
-// Eleven bits a byte: at 9600 bit/s ten calls and their answers (20 bytes) take about 23 ms.
+// Eleven bits a byte: at 9600 bit/s ten calls and their answers (20 bytes) take about 23 ms,
+// and a program-word write (9 bytes in, 1 out) about 11.5 ms.
 TEST_F(SimTest, PacingTakesElevenBitsPerByteAtTheLineSpeed) {
   auto tenCalls = [this] {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < 10; ++i) EXPECT_EQ(host_->Ask({0x80}), 0x81);
     return ElapsedMs(start);
   };
+  auto fourWords = [this] {
+    const auto start = std::chrono::steady_clock::now();
+    for (unsigned a = 0x30; a < 0x34; ++a) EXPECT_EQ(host_->Ask(WordWrite(a, a)), kAck);
+    return ElapsedMs(start);
+  };
   sim::Options options;
   options.pacing = true;
   StartSim(options);
-  const double at9600 = tenCalls();
-  EXPECT_GE(at9600, 22.0);
-  EXPECT_LT(at9600, 60.0);
-  host_->SendText("\x9E"
-                  "0A");  // 115200
+  const double calls = tenCalls();
+  EXPECT_GE(calls, 22.0);
+  EXPECT_LT(calls, 60.0);
+  CallUnlockAndProgram();
+  const double at9600 = fourWords();
+  EXPECT_GE(at9600, 45.0);
+  EXPECT_LT(at9600, 90.0);
+  host_->SendText(
+      "\x9E"
+      "0A");  // 115200
   ASSERT_EQ(host_->Read(), kAck);
   ASSERT_TRUE(host_->Read());
-  const double at115200 = tenCalls();
-  EXPECT_LT(at115200, at9600 / 3) << at9600 << " ms at 9600, " << at115200 << " ms at 115200";
+  const double at115200 = fourWords();
+  EXPECT_LT(at115200, at9600 / 2) << at9600 << " ms at 9600, " << at115200 << " ms at 115200";
 
   StartSim();  // no pacing
   EXPECT_LT(tenCalls(), 15.0);
@@ -415,8 +428,7 @@ TEST(SimTrees, RefusesTheSystemTrees) {
   fs::create_directory_symlink("/sys/class", dir.path + "/to-sys");
   for (const std::string& bad :
        {std::string("/dev"), std::string("/sys"), std::string("/sys/class/tty"),
-        std::string("/dev/../dev/pts"), std::string("/"), std::string(""),
-        dir.path + "/to-sys"}) {
+        std::string("/dev/../dev/pts"), std::string("/"), std::string(""), dir.path + "/to-sys"}) {
     sim::LoaderSim sim;
     std::string error;
     EXPECT_FALSE(sim.BuildTrees(bad, &error)) << bad;
@@ -428,11 +440,11 @@ TEST(SimTrees, RefusesTheSystemTrees) {
 TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   sim::CommandLine cl = sim::DefaultCommandLine();
   EXPECT_TRUE(cl.options.pacing);
-  ASSERT_TRUE(sim::ParseCommandLine({"--dir", "/tmp/x", "--no-pacing", "--switch-on-delay=50",
-                                     "--identity", "P02", "--type", "3", "--serial", "399999999",
-                                     "--version", "1.5", "--fault", "hang-up:word:7", "--fault",
-                                     "refuse:call:1"},
-                                    cl, nullptr));
+  ASSERT_TRUE(
+      sim::ParseCommandLine({"--dir", "/tmp/x", "--no-pacing", "--switch-on-delay=50", "--identity",
+                             "P02", "--type", "3", "--serial", "399999999", "--version", "1.5",
+                             "--fault", "hang-up:word:7", "--fault", "refuse:call:1"},
+                            cl, nullptr));
   EXPECT_EQ(cl.dir, "/tmp/x");
   EXPECT_FALSE(cl.options.pacing);
   EXPECT_EQ(cl.options.switchOnDelayMs, 50u);
@@ -446,12 +458,20 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   EXPECT_EQ(cl.options.faults[0].ordinal, 7u);
   EXPECT_EQ(cl.options.faults[1].target, sim::FaultTarget::Call);
 
-  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {"--bogus"}, {"--type"}, {"--type", "256"}, {"--serial", "-1"},
-           {"--serial", "4294967296"}, {"--version", "1"}, {"--version", "1.x"},
-           {"--identity", "P0"}, {"--fault", "silence:command:0"},
-           {"--fault", "loud:command:1"}, {"--fault", "silence:command"},
-           {"--switch-on-delay", "1s"}, {"--no-pacing=1"}}) {
+  for (const std::vector<std::string>& bad :
+       std::vector<std::vector<std::string>>{{"--bogus"},
+                                             {"--type"},
+                                             {"--type", "256"},
+                                             {"--serial", "-1"},
+                                             {"--serial", "4294967296"},
+                                             {"--version", "1"},
+                                             {"--version", "1.x"},
+                                             {"--identity", "P0"},
+                                             {"--fault", "silence:command:0"},
+                                             {"--fault", "loud:command:1"},
+                                             {"--fault", "silence:command"},
+                                             {"--switch-on-delay", "1s"},
+                                             {"--no-pacing=1"}}) {
     sim::CommandLine out;
     std::string error;
     EXPECT_FALSE(sim::ParseCommandLine(bad, out, &error)) << bad[0];

@@ -28,7 +28,9 @@ void RawHost::Send(const std::vector<std::uint8_t>& bytes) {
   [[maybe_unused]] const ssize_t n = write(fd_, bytes.data(), bytes.size());
 }
 
-void RawHost::SendText(const std::string& text) { Send({text.begin(), text.end()}); }
+void RawHost::SendText(const std::string& text) {
+  Send({text.begin(), text.end()});
+}
 
 std::optional<std::uint8_t> RawHost::Read(int timeoutMs) {
   pollfd p{fd_, POLLIN, 0};
