@@ -47,7 +47,11 @@ class DialogRecorder {
 
   void Answer(DialogAnswer answer) { answers_.push_back(answer); }
   const std::vector<DialogRequest>& Shown() const { return shown_; }
-  void Clear() { shown_.clear(); }
+  // Forgets the dialogs shown and the answers not used yet.
+  void Clear() {
+    shown_.clear();
+    answers_.clear();
+  }
 
  private:
   std::deque<DialogAnswer> answers_;
