@@ -19,8 +19,8 @@ Orb42Application& App() {
   static char name[] = "orb42-update";
   static char* argv[] = {name, nullptr};
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static Orb42Application app(argc, argv);
-  return app;
+  static Orb42Application* app = new Orb42Application(argc, argv);  // never destroyed
+  return *app;
 }
 
 TFormMj* VisibleWizard() {

@@ -12,8 +12,9 @@ QApplication& QtApp() {
   static int argc = 1;
   static char name[] = "orb42-tests";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's own objects must not outlive it at exit, and they would.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 namespace {
