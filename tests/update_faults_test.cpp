@@ -1,0 +1,133 @@
+// Nothing is lost: wherever the line or the device fails, the wizard shows the outcome, the user
+// answers Yes (or OK) and tries again, and the device ends with the whole image and version 1.5.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "app/PeriodicTimer.h"
+#include "app/WizardMessages.h"
+#include "support/SimWizard.h"
+
+namespace {
+
+using sim::FaultKind;
+using sim::FaultTarget;
+
+// Command bytes of one clean update, counted from 1: the call, identity, type, four reads of the
+// serial number, two of the version, unlock, programming, 983 words, then the two version cells.
+constexpr unsigned kCallCommand = 1, kIdentityCommand = 2, kTypeCommand = 3,
+                   kSerialCommand = 4, kVersionCommand = 8, kUnlockCommand = 10,
+                   kProgrammingCommand = 11, kMinorVersionCommand = 995,
+                   kMajorVersionCommand = 996;
+
+struct Case {
+  const char* behaviour;
+  sim::Fault fault;
+  std::vector<int> outcomes;  // the messages other than WM_STEP_DONE, in order
+  int refusal = -1;           // the wParam of a WM_DEVICE_REFUSED among them
+};
+
+const Case kCases[] = {
+    {"the call refused once costs one attempt", {FaultKind::Refuse, FaultTarget::Call, 1}, {}},
+    {"the cable unplugged at the call costs one attempt",
+     {FaultKind::HangUp, FaultTarget::Call, 1}, {}},
+    {"no identity", {FaultKind::Silence, FaultTarget::Command, kIdentityCommand},
+     {WM_LINK_FAILED}},
+    {"a garbled identity is refused as another device",
+     {FaultKind::WrongByte, FaultTarget::Command, kIdentityCommand},
+     {WM_DEVICE_REFUSED}, RefusedIdentity},
+    {"no device type", {FaultKind::Silence, FaultTarget::Command, kTypeCommand},
+     {WM_LINK_FAILED}},
+    {"no serial number", {FaultKind::Silence, FaultTarget::Command, kSerialCommand},
+     {WM_LINK_FAILED}},
+    {"no version", {FaultKind::Silence, FaultTarget::Command, kVersionCommand},
+     {WM_LINK_FAILED}},
+    {"unlock refused", {FaultKind::WrongByte, FaultTarget::Command, kUnlockCommand},
+     {WM_LINK_FAILED}},
+    {"cable unplugged entering programming",
+     {FaultKind::HangUp, FaultTarget::Command, kProgrammingCommand}, {WM_LINK_FAILED}},
+    {"cable unplugged at the first word", {FaultKind::HangUp, FaultTarget::ProgramWord, 1},
+     {WM_LINK_FAILED}},
+    {"cable unplugged in the middle of a record",
+     {FaultKind::HangUp, FaultTarget::ProgramWord, 500}, {WM_LINK_FAILED}},
+    {"cable unplugged at the last word", {FaultKind::HangUp, FaultTarget::ProgramWord, 983},
+     {WM_LINK_FAILED}},
+    {"a wrong answer to a word is repeated by the link",
+     {FaultKind::WrongByte, FaultTarget::ProgramWord, 500}, {}},
+    {"cable unplugged at the minor version cell",
+     {FaultKind::HangUp, FaultTarget::Command, kMinorVersionCommand}, {WM_LINK_FAILED}},
+    // The minor cell is written first: the device already reads 1.5 with every word in place,
+    // and the next attempt is told, truly, that the update is installed.
+    {"cable unplugged at the major version cell",
+     {FaultKind::HangUp, FaultTarget::Command, kMajorVersionCommand},
+     {WM_LINK_FAILED, WM_DEVICE_REFUSED}, RefusedVersion},
+};
+
+std::vector<int> Outcomes(const testsupport::MessageSpy& spy) {
+  std::vector<int> outcomes;
+  for (const auto& m : spy.seen)
+    if (m.message != WM_STEP_DONE) outcomes.push_back(m.message);
+  return outcomes;
+}
+
+class UpdateFaults : public ::testing::TestWithParam<Case> {};
+
+TEST_P(UpdateFaults, DeviceEndsUpdatedAfterTheUserTriesAgain) {
+  const Case& c = GetParam();
+  sim::Options options;
+  options.faults = {c.fault};
+  options.hangUpDownMs = 200;
+  testsupport::SimWizard w(options);
+  TFormMj& f = w.Form();
+  f.show();
+  for (int i = 0; i < 4; ++i) w.Dialogs().Answer(DialogAnswer::Yes);
+  // A user answering Yes goes through steps 5 to 7 again after every failure.
+  for (int round = 0; round < 3 && f.isVisible(); ++round) {
+    w.GoToStep7();
+    w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); });
+    const bool upToDate = !w.Spy().seen.empty() &&
+                          w.Spy().seen.back().message == WM_DEVICE_REFUSED &&
+                          w.Spy().seen.back().wParam == RefusedVersion;
+    if (f.WizardStep == 10 || upToDate) break;
+  }
+  EXPECT_EQ(Outcomes(w.Spy()), c.outcomes);
+  for (const auto& m : w.Spy().seen) {
+    if (m.message == WM_DEVICE_REFUSED) {
+      EXPECT_EQ(m.wParam, c.refusal);
+    }
+    if (m.message == WM_LINK_FAILED) {
+      EXPECT_NE(m.wParam, 0);  // the failure's own code
+    }
+  }
+  EXPECT_EQ(w.Dialogs().Shown().size(), c.outcomes.size());  // one dialog per failure
+  EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
+  const auto eeprom = w.Sim().Eeprom();
+  EXPECT_EQ(eeprom[126], 1);
+  EXPECT_EQ(eeprom[127], 5);
+  EXPECT_FALSE(f.Link.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, UpdateFaults, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           std::string name;
+                           for (const char* p = info.param.behaviour; *p; ++p)
+                             name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return name;
+                         });
+
+TEST(UpdateFaultsVersion, FailedVersionWriteIsReportedNotCelebrated) {
+  sim::Options options;
+  options.faults = {{FaultKind::WrongByte, FaultTarget::Command, kMinorVersionCommand}};
+  testsupport::SimWizard w(options);
+  TFormMj& f = w.Form();
+  w.GoToStep7();
+  w.TickUntil([&] { return !f.TimerGestionSerie->Enabled(); });
+  ASSERT_EQ(Outcomes(w.Spy()), std::vector<int>{WM_LINK_FAILED});
+  EXPECT_EQ(w.Spy().seen.back().wParam, 100003);  // the loader's wrong answer
+  EXPECT_NE(f.WizardStep, 10);
+  // The device keeps a version that lets the next attempt update it.
+  EXPECT_EQ(w.Sim().Eeprom()[126], 1);
+  EXPECT_EQ(w.Sim().Eeprom()[127], 4);
+}
+
+}  // namespace
