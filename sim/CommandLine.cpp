@@ -130,6 +130,8 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       out.help = true;
     } else if (name == "--no-pacing" && !value) {
       out.options.pacing = false;
+    } else if (name == "--events" && !value) {
+      out.events = true;
     } else if (TakesValue(name)) {
       if (!value) {
         if (i + 1 >= args.size()) return fail("option " + name + " needs a value");
@@ -161,6 +163,9 @@ std::string Usage() {
          "  --fault KIND:TARGET:N   a fault at the N-th (from 1) TARGET; repeatable\n"
          "                          KIND: silence, wrong-byte, refuse, hang-up\n"
          "                          TARGET: command, word (program-word write), call\n"
+         "  --events                print a '# event' line as each step of an update happens:\n"
+         "                          calling, call answered, the checks, programming mode, the\n"
+         "                          first word written, version 1.5 written, released\n"
          "  --help                  show this help\n"
          "\n"
          "Exit status: 0 after an interrupt, 1 when the simulator cannot start, 2 on bad "

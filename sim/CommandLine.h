@@ -11,6 +11,7 @@ struct CommandLine {
   std::string dir;  // empty: a new temporary directory
   Options options;
   bool help = false;
+  bool events = false;  // print one line per notable event as it happens (--events)
 };
 
 // The program's own defaults: paced like a real cable, switched on two seconds after the first

@@ -3,13 +3,18 @@
 // serves until SIGINT or SIGTERM, then prints what each device received.
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "sim/CommandLine.h"
+#include "sim/EventReader.h"
 #include "sim/LoaderSim.h"
 #include "sim/WriteReport.h"
 
@@ -59,7 +64,43 @@ void PrintReport(const sim::LoaderSim& loader) {
   std::fflush(stdout);
 }
 
+// --events: reads the transcript every 20 ms and prints each event at once, so that a script
+// reading the output follows the update as it goes.
+class EventPrinter {
+ public:
+  EventPrinter(const sim::LoaderSim& loader, std::uint64_t startMs)
+      : loader_(loader), startMs_(startMs), thread_([this] { Run(); }) {}
+  ~EventPrinter() {
+    stop_ = true;
+    thread_.join();
+    Print();  // whatever came in between the last look and the interrupt
+  }
+  EventPrinter(const EventPrinter&) = delete;
+  EventPrinter& operator=(const EventPrinter&) = delete;
+
+ private:
+  void Run() {
+    while (!stop_) {
+      Print();
+      platform::SleepMs(20);
+    }
+  }
+  void Print() {
+    for (const sim::Event& e : reader_.Feed(loader_.Transcript())) {
+      std::printf("%s\n", sim::EventLine(e, startMs_).c_str());
+    }
+    std::fflush(stdout);
+  }
+
+  const sim::LoaderSim& loader_;
+  const std::uint64_t startMs_;
+  sim::EventReader reader_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;  // last: starts once everything it uses is there
+};
+
 int Serve(const sim::CommandLine& cl, const std::string& dir) {
+  const std::uint64_t startMs = platform::TickCount();
   sim::LoaderSim loader(cl.options);
   std::string error;
   if (!loader.BuildTrees(dir, &error) || !loader.Start(&error)) {
@@ -73,9 +114,13 @@ int Serve(const sim::CommandLine& cl, const std::string& dir) {
       "Ctrl-C ends\n",
       loader.SlavePath().c_str(), cl.options.pacing ? "on" : "off", cl.options.switchOnDelayMs);
   std::fflush(stdout);
-  const sigset_t set = TermSignals();
-  int signal = 0;
-  sigwait(&set, &signal);
+  {
+    std::unique_ptr<EventPrinter> events;
+    if (cl.events) events = std::make_unique<EventPrinter>(loader, startMs);
+    const sigset_t set = TermSignals();
+    int signal = 0;
+    sigwait(&set, &signal);
+  }
   loader.Stop();
   PrintReport(loader);
   return 0;

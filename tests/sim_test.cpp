@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "sim/CommandLine.h"
+#include "sim/EventReader.h"
 #include "sim/LoaderSim.h"
 #include "sim/WriteReport.h"
 #include "support/sim_host.h"
@@ -443,7 +444,7 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   ASSERT_TRUE(
       sim::ParseCommandLine({"--dir", "/tmp/x", "--no-pacing", "--switch-on-delay=50", "--identity",
                              "P02", "--type", "3", "--serial", "399999999", "--version", "1.5",
-                             "--fault", "hang-up:word:7", "--fault", "refuse:call:1"},
+                             "--fault", "hang-up:word:7", "--fault", "refuse:call:1", "--events"},
                             cl, nullptr));
   EXPECT_EQ(cl.dir, "/tmp/x");
   EXPECT_FALSE(cl.options.pacing);
@@ -457,6 +458,8 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   EXPECT_EQ(cl.options.faults[0].target, sim::FaultTarget::ProgramWord);
   EXPECT_EQ(cl.options.faults[0].ordinal, 7u);
   EXPECT_EQ(cl.options.faults[1].target, sim::FaultTarget::Call);
+  EXPECT_TRUE(cl.events);
+  EXPECT_FALSE(sim::DefaultCommandLine().events);
 
   for (const std::vector<std::string>& bad :
        std::vector<std::vector<std::string>>{{"--bogus"},
@@ -471,7 +474,8 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
                                              {"--fault", "loud:command:1"},
                                              {"--fault", "silence:command"},
                                              {"--switch-on-delay", "1s"},
-                                             {"--no-pacing=1"}}) {
+                                             {"--no-pacing=1"},
+                                             {"--events=yes"}}) {
     sim::CommandLine out;
     std::string error;
     EXPECT_FALSE(sim::ParseCommandLine(bad, out, &error)) << bad[0];
@@ -486,6 +490,82 @@ TEST(SimWriteReport, WordRangesAreContiguousRuns) {
   EXPECT_EQ(sim::WrittenWordRanges(written),
             (std::vector<std::string>{"program words 0x0030-0x03E9 (954 words)",
                                       "program words 0x1FFF-0x1FFF (1 word)"}));
+}
+
+// A transcript written by hand, one millisecond per byte.
+class TranscriptBuilder {
+ public:
+  TranscriptBuilder& Host(const Bytes& bytes) { return Add(true, bytes); }
+  TranscriptBuilder& Loader(const Bytes& bytes) { return Add(false, bytes); }
+  // An EEPROM read and its answer: two digits, each acknowledged by the host.
+  TranscriptBuilder& ReadCell(unsigned address, unsigned value) {
+    Host(EepromRead(address));
+    const std::string pair = simtest::HexPair(value);
+    for (char c : pair) Loader({static_cast<std::uint8_t>(c)}).Host({kAck});
+    return *this;
+  }
+  std::vector<sim::TrafficByte> bytes;
+
+ private:
+  TranscriptBuilder& Add(bool fromHost, const Bytes& values) {
+    for (std::uint8_t v : values) bytes.push_back({fromHost, v, bytes.size() + 1});
+    return *this;
+  }
+};
+
+std::vector<std::string> Texts(const std::vector<sim::Event>& events) {
+  std::vector<std::string> texts;
+  for (const sim::Event& e : events) texts.push_back(e.text);
+  return texts;
+}
+
+TEST(SimEventReader, FollowsAWholeUpdateOnceEachWhateverTheFeedSteps) {
+  TranscriptBuilder t;
+  t.Host({0x80}).Host({0x80}).Host({0x80}).Loader({0x81});       // two calls to a device off
+  t.Host({0x86}).Loader({'5', '0'}).Host({0x87}).Loader({'0'});  // answers need not be whole
+  t.ReadCell(120, 0x01).ReadCell(126, 0x01).ReadCell(127, 0x04);
+  t.Host({0x83}).Loader({kAck}).Host({0x90}).Loader({kAck});
+  t.Host(WordWrite(0x30, 0x1234)).Loader({kAck}).Host(WordWrite(0x31, 0)).Loader({kAck});
+  t.Host(EepromWrite(127, 5)).Loader({kAck});  // the major number 1 is already there
+  t.Host({0x91}).Loader({kAck}).Host({0x04}).Loader({kAck});
+  t.Host({0x86});  // ignored: no call since the release
+  const std::vector<std::string> expected{"calling",
+                                          "call answered",
+                                          "identity asked",
+                                          "device type asked",
+                                          "serial number asked",
+                                          "version asked",
+                                          "unlocked",
+                                          "programming mode",
+                                          "first word written at 0x0030",
+                                          "version 1.5 written",
+                                          "programming mode left",
+                                          "released after 2 program-word writes"};
+  for (std::size_t step : {std::size_t{1}, std::size_t{7}, t.bytes.size()}) {
+    sim::EventReader reader;
+    std::vector<sim::Event> events;
+    std::vector<sim::TrafficByte> growing;
+    for (const sim::TrafficByte& b : t.bytes) {
+      growing.push_back(b);
+      if (growing.size() % step == 0 || growing.size() == t.bytes.size()) {
+        for (sim::Event& e : reader.Feed(growing)) events.push_back(e);
+      }
+    }
+    EXPECT_EQ(Texts(events), expected) << "fed " << step << " byte(s) at a time";
+    ASSERT_EQ(events.size(), expected.size());
+    EXPECT_EQ(events[1].atMs, 4u);  // the time of the answer 0x81, the fourth byte
+  }
+  EXPECT_EQ(sim::EventLine({12345, "call answered"}, 2000), "# event 10.345 s: call answered");
+}
+
+TEST(SimEventReader, VersionOtherThan15AndAnUnfinishedCommandTellNothing) {
+  TranscriptBuilder t;
+  t.Host({0x80}).Loader({0x81}).Host(EepromWrite(127, 5)).Host(EepromWrite(126, 2));
+  t.Host({0x8D, '1', '2'}).Host({0x04});  // a word write broken off by the release
+  sim::EventReader reader;
+  EXPECT_EQ(Texts(reader.Feed(t.bytes)),
+            (std::vector<std::string>{"calling", "call answered",
+                                      "released after 0 program-word writes"}));
 }
 
 // Runs the program, reads its standard output up to the end, with SIGINT sent once the export
@@ -575,6 +655,30 @@ TEST(SimProgramTest, PrintsExportsServesAndDumpsWritesOnInterrupt) {
   EXPECT_NE(program.output().find("EEPROM 120-127: 01 BE 98 12 FF FF 01 05"), std::string::npos)
       << program.output();
   EXPECT_TRUE(fs::is_empty(dir.path));
+}
+
+TEST(SimProgramTest, EventsOptionPrintsEachEventAsItHappens) {
+  if (!SimProgram::Built()) GTEST_SKIP() << "orb42-loader-sim is not built";
+  TempDir dir;
+  SimProgram program({"--dir", dir.path, "--no-pacing", "--switch-on-delay", "0", "--events"});
+  ASSERT_TRUE(program.WaitFor("Ctrl-C ends\n")) << program.output();
+  RawHost host(dir.path + "/dev/ttyUSB0");
+  ASSERT_TRUE(host.ok());
+  ASSERT_EQ(host.Ask({0x80}), 0x81);
+  EXPECT_TRUE(program.WaitFor(" s: call answered\n")) << program.output();
+  ASSERT_EQ(host.Ask({0x83}), kAck);
+  ASSERT_EQ(host.Ask({0x90}), kAck);
+  ASSERT_EQ(host.Ask(WordWrite(0x40, 1)), kAck);
+  ASSERT_EQ(host.Ask(EepromWrite(127, 5)), kAck);
+  ASSERT_EQ(host.Ask(EepromWrite(126, 1)), kAck);
+  ASSERT_EQ(host.Ask({0x04}), kAck);
+  EXPECT_TRUE(program.WaitFor(" s: released after 1 program-word writes\n")) << program.output();
+  EXPECT_EQ(program.Interrupt(), 0);
+  for (const char* line :
+       {"# event 0.", "s: first word written at 0x0040\n", "s: version 1.5 written\n"}) {
+    EXPECT_NE(program.output().find(line), std::string::npos) << line << program.output();
+  }
+  EXPECT_LT(program.output().find("released after"), program.output().find("# what was written"));
 }
 
 TEST(SimProgramTest, BadOptionGivesUsageAndStatus2) {
