@@ -130,13 +130,14 @@ void EventReader::CommandDone(std::uint64_t at, std::vector<Event>& out) {
         out.push_back({at, "first word written at " + Hex4(address)});
       }
       break;
-    case kWriteEeprom:
+    case kWriteEeprom: {
+      // Told once, when the second of the two cells makes it 1.5 (or the only one written).
+      const bool was15 = major_ == 1 && minor_ == 5;
       if (args[0] == kMajorCell) major_ = args[1];
       if (args[0] == kMinorCell) minor_ = args[1];
-      if ((args[0] == kMajorCell || args[0] == kMinorCell) && major_ == 1 && minor_ == 5) {
-        out.push_back({at, "version 1.5 written"});
-      }
+      if (!was15 && major_ == 1 && minor_ == 5) out.push_back({at, "version 1.5 written"});
       break;
+    }
     case kLeaveProgramming:
       out.push_back({at, "programming mode left"});
       break;

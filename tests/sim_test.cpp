@@ -527,6 +527,7 @@ TEST(SimEventReader, FollowsAWholeUpdateOnceEachWhateverTheFeedSteps) {
   t.Host({0x83}).Loader({kAck}).Host({0x90}).Loader({kAck});
   t.Host(WordWrite(0x30, 0x1234)).Loader({kAck}).Host(WordWrite(0x31, 0)).Loader({kAck});
   t.Host(EepromWrite(127, 5)).Loader({kAck});  // the major number 1 is already there
+  t.Host(EepromWrite(126, 1)).Loader({kAck});  // and written again: still one event
   t.Host({0x91}).Loader({kAck}).Host({0x04}).Loader({kAck});
   t.Host({0x86});  // ignored: no call since the release
   const std::vector<std::string> expected{"calling",
