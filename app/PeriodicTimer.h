@@ -20,7 +20,7 @@ class PeriodicTimer : public QObject {
   void Tick();
 
  private:
-  QTimer timer_;
+  QTimer timer_{this};  // a child, so it follows this object (threads, event filters)
   int interval_ = 1000;
   bool enabled_ = false;
 };
