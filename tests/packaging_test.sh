@@ -1,0 +1,81 @@
+#!/bin/sh
+# Checks of what installing the wizard puts on a machine; run by CTest (see packaging/).
+#   desktop FILE              desktop-file-validate accepts the menu entry
+#   install BUILD SOURCE      cmake --install into a staging directory holds the program, the
+#                             menu entry, both icons and the udev rule, and no simulator
+#   deb BUILD                 the Debian package from CPack holds the same files, with its
+#                             version, maintainer and computed dependencies
+# Exit status 77: a tool is missing, the check is skipped.
+set -eu
+mode=$1
+staging=$(mktemp -d "${TMPDIR:-/tmp}/orb42-packaging-XXXXXX")
+trap 'rm -rf "$staging"' EXIT
+
+skip() {
+  echo "skipped: $*"
+  exit 77
+}
+fail() {
+  echo "FAILED: $*" >&2
+  exit 1
+}
+# The five installed paths under a prefix, one a line.
+installed_files() {
+  cat <<LIST
+$1/bin/orb42-update
+$1/share/applications/orb42-update.desktop
+$1/share/icons/hicolor/32x32/apps/orb42-update.png
+$1/share/icons/hicolor/256x256/apps/orb42-update.png
+$1/lib/udev/rules.d/70-orb42-cp210x.rules
+LIST
+}
+
+case $mode in
+  desktop)
+    command -v desktop-file-validate >/dev/null || skip "desktop-file-validate is not installed"
+    desktop-file-validate "$2" || fail "desktop-file-validate refuses $2"
+    grep -qx 'Name=ORB42 firmware update' "$2" || fail "Name is not 'ORB42 firmware update'"
+    grep -qx 'Exec=orb42-update' "$2" || fail "Exec is not orb42-update"
+    ;;
+  install)
+    build=$2 source=$3
+    cmake --install "$build" --prefix "$staging/usr" >"$staging/install.log" ||
+      fail "cmake --install failed: $(cat "$staging/install.log")"
+    installed_files "$staging/usr" | while read -r f; do
+      [ -f "$f" ] || fail "not installed: ${f#"$staging"}"
+    done
+    [ -x "$staging/usr/bin/orb42-update" ] || fail "bin/orb42-update is not executable"
+    cmp -s "$source/assets/icon.png" "$staging/usr/share/icons/hicolor/32x32/apps/orb42-update.png" ||
+      fail "the 32x32 icon is not assets/icon.png"
+    cmp -s "$source/assets/icon-256.png" \
+      "$staging/usr/share/icons/hicolor/256x256/apps/orb42-update.png" ||
+      fail "the 256x256 icon is not assets/icon-256.png"
+    grep -q 'ATTRS{idVendor}=="10c4", ATTRS{idProduct}=="ea60", TAG+="uaccess"' \
+      "$staging/usr/lib/udev/rules.d/70-orb42-cp210x.rules" || fail "the udev rule lost its uaccess tag"
+    extra=$(find "$staging/usr" -type f | grep -v -x -F "$(installed_files "$staging/usr")" || true)
+    [ -z "$extra" ] || fail "installed beyond the five files: $extra"
+    ;;
+  deb)
+    build=$2
+    command -v dpkg-deb >/dev/null || skip "dpkg-deb is not installed"
+    command -v dpkg-shlibdeps >/dev/null || skip "dpkg-shlibdeps (dpkg-dev) is not installed"
+    (cd "$staging" && cpack -G DEB -B "$staging" --config "$build/CPackConfig.cmake" \
+      >"$staging/cpack.log" 2>&1) || fail "cpack failed: $(cat "$staging/cpack.log")"
+    deb=$(find "$staging" -maxdepth 1 -name "orb42-update_*.deb" | head -n 1)
+    [ -n "$deb" ] || fail "no orb42-update_*.deb made: $(cat "$staging/cpack.log")"
+    dpkg-deb -c "$deb" | awk '{ print $NF }' | sed 's|^\.||' >"$staging/contents"
+    installed_files /usr | while read -r f; do
+      grep -qx "$f" "$staging/contents" || fail "$f is not in $(basename "$deb")"
+    done
+    ! grep -q orb42-loader-sim "$staging/contents" || fail "the simulator is in the package"
+    [ "$(dpkg-deb -f "$deb" Version)" = 1.5.2.5 ] || fail "Version is not 1.5.2.5"
+    [ "$(dpkg-deb -f "$deb" Maintainer)" = "TALVIRE <support@talvire.example>" ] ||
+      fail "wrong Maintainer"
+    dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' ||
+      fail "Depends does not name libqt6widgets6: $(dpkg-deb -f "$deb" Depends)"
+    ;;
+  *)
+    fail "unknown check '$mode'"
+    ;;
+esac
+echo "ok: $mode"
