@@ -1,0 +1,95 @@
+#include "bench/SoakFaults.h"
+
+#include "sim/Protocol.h"
+
+namespace bench {
+
+namespace {
+
+// A clean update sends about a thousand commands (the call, eleven checks, 983 words, two
+// version cells, the finish's four) and 983 program words.
+constexpr unsigned kCommandsPerUpdate = 1000;
+constexpr unsigned kWordsPerUpdate = 983;
+
+int ClassOf(sim::FaultKind kind) {
+  switch (kind) {
+    case sim::FaultKind::Silence:
+      return kSilence;
+    case sim::FaultKind::WrongByte:
+      return kWrongByte;
+    case sim::FaultKind::Refuse:
+      return kRefusal;
+    case sim::FaultKind::HangUp:
+      return kHangUp;
+  }
+  return kSilence;
+}
+
+unsigned CountOf(const LineCounts& c, sim::FaultTarget target) {
+  switch (target) {
+    case sim::FaultTarget::Command:
+      return c.commands;
+    case sim::FaultTarget::Call:
+      return c.calls;
+    case sim::FaultTarget::ProgramWord:
+      return c.words;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void LineCounts::Add(const std::vector<sim::TrafficByte>& transcript) {
+  for (const sim::TrafficByte& b : transcript) {
+    if (!b.fromHost || !sim::IsCommand(b.value)) continue;
+    ++commands;
+    if (b.value == sim::kCall) ++calls;
+    if (b.value == sim::kWriteWord) ++words;
+  }
+}
+
+const char* FaultClassName(int c) {
+  static const char* const kNames[kFaultClasses] = {"silence", "wrong byte", "call refused",
+                                                    "hang-up"};
+  return c >= 0 && c < kFaultClasses ? kNames[c] : "?";
+}
+
+unsigned FaultPlanner::Uniform(unsigned low, unsigned high) {
+  return std::uniform_int_distribution<unsigned>(low, high)(random_);
+}
+
+sim::Fault FaultPlanner::OneFault(const LineCounts& now) {
+  const unsigned roll = Uniform(1, 100);
+  if (roll <= 15) return {sim::FaultKind::Refuse, sim::FaultTarget::Call, now.calls + 1};
+  const sim::FaultKind kind = roll <= 40   ? sim::FaultKind::Silence
+                              : roll <= 70 ? sim::FaultKind::WrongByte
+                                           : sim::FaultKind::HangUp;
+  if (Uniform(0, 1) == 0)
+    return {kind, sim::FaultTarget::Command, now.commands + Uniform(1, kCommandsPerUpdate)};
+  return {kind, sim::FaultTarget::ProgramWord, now.words + Uniform(1, kWordsPerUpdate)};
+}
+
+std::vector<sim::Fault> FaultPlanner::Plan(const LineCounts& now) {
+  const unsigned roll = Uniform(1, 100);
+  const int count = roll <= 20 ? 0 : roll <= 85 ? 1 : 2;
+  while (static_cast<int>(planned_.size()) < count) {
+    const sim::Fault f = OneFault(now);
+    bool taken = false;  // the simulator fires one fault per byte
+    for (const sim::Fault& p : planned_)
+      taken = taken || (p.target == f.target && p.ordinal == f.ordinal);
+    if (!taken) planned_.push_back(f);
+  }
+  return planned_;
+}
+
+void FaultPlanner::Settle(const LineCounts& now) {
+  for (const sim::Fault& f : planned_) {
+    if (CountOf(now, f.target) >= f.ordinal)
+      ++injected_[ClassOf(f.kind)];
+    else
+      ++unused_;
+  }
+  planned_.clear();
+}
+
+}  // namespace bench

@@ -1,0 +1,44 @@
+#include "bench/TickLog.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <chrono>
+
+#include "app/PeriodicTimer.h"
+#include "app/Tformmj.h"
+
+namespace bench {
+
+double NowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+TickLog::TickLog(TFormMj& form) : form_(form) {
+  ticks_.reserve(512);
+  timer_ = form.TimerGestionSerie->findChild<QTimer*>();
+  if (timer_ != nullptr) timer_->installEventFilter(this);
+  // Connected after the window's own handler, so this runs once the tick's work is done.
+  done_ = connect(form.TimerGestionSerie, &PeriodicTimer::Tick, this, [this] { OnTickDone(); });
+}
+
+TickLog::~TickLog() {
+  if (timer_ != nullptr) timer_->removeEventFilter(this);
+  disconnect(done_);
+}
+
+bool TickLog::eventFilter(QObject*, QEvent* event) {
+  if (event->type() == QEvent::Timer) ticks_.push_back({0, 0, NowMs(), 0});
+  return false;
+}
+
+void TickLog::OnTickDone() {
+  if (ticks_.empty()) return;
+  // The step is read at the end: a tick first hands over the end record's message, which moves
+  // the wizard from step 9 to step 10 before the finish runs.
+  ticks_.back().step = form_.WizardStep;
+  ticks_.back().record = form_.RecordIndex;
+  ticks_.back().endMs = NowMs();
+}
+
+}  // namespace bench

@@ -1,0 +1,199 @@
+// Soak: N updates in a row through one wizard and one loader simulator, with seeded random
+// faults (silence, wrong bytes, refused calls, hang-ups at random commands and program words).
+// The user answers Yes (or OK) to every failure and goes on until each device is updated, and
+// Yes for another device on step 10; the simulator brings a fresh device after each one.
+// The timer's ticks are driven directly, one after the other (no waiting out the periods), as
+// the wizard tests do; the link's own waits and time-outs are real.
+//   orb42-soak N [seed]
+// Exits 0 when every device ended with the whole image and version 1.5 and neither descriptors
+// nor resident memory grew; 1 otherwise.
+#include <QCoreApplication>
+#include <QPushButton>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include "app/MessageDialog.h"
+#include "app/PeriodicTimer.h"
+#include "app/WizardMessages.h"
+#include "bench/SoakFaults.h"
+#include "support/SimWizard.h"
+
+namespace {
+
+constexpr int kRoundsPerDeviceLimit = 25;
+constexpr long kRssGrowthLimitKb = 3 * 1024;  // after warm-up
+
+long RssKb() {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+int OpenDescriptors() {
+  int n = 0;
+  std::error_code error;
+  for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
+       !error && it != std::filesystem::directory_iterator(); it.increment(error))
+    ++n;
+  return n - 1;  // the listing's own descriptor
+}
+
+struct Sample {
+  long rssKb;
+  int fds;
+};
+
+bool Updated(const std::vector<std::uint16_t>& program, const std::vector<std::uint8_t>& eeprom) {
+  return testsupport::WordsDifferingFromImage(program) == 0 && eeprom[126] == 1 && eeprom[127] == 5;
+}
+
+// Devices that hold the whole image and 1.5: those the simulator has replaced, and the current
+// one once it is done.
+int DevicesDone(const sim::LoaderSim& s) {
+  const sim::LoaderSim::FinishedDevice current = s.CurrentDevice();
+  return static_cast<int>(s.FinishedDevices().size()) +
+         (Updated(current.program, current.eeprom) ? 1 : 0);
+}
+
+const char* MessageName(int message) {
+  switch (message) {
+    case WM_LINK_FAILED:
+      return "link failed";
+    case WM_CONNECT_FAILED:
+      return "20 calls unanswered";
+    case WM_DEVICE_REFUSED:
+      return "device refused";
+    default:
+      return "step done";
+  }
+}
+
+// Hands the rest of the work to the event loop between rounds, as the real one would: repaints,
+// deferred deletions.
+void Settle() {
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s N [seed]\n", argv[0]);
+    return 2;
+  }
+  const int devices = std::max(1, std::atoi(argv[1]));
+  const std::uint32_t seed =
+      argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 0)) : 1;
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  testsupport::QtApp();
+  const auto start = std::chrono::steady_clock::now();
+
+  sim::Options options;
+  options.hangUpDownMs = 200;
+  int result = 0;
+  {
+    testsupport::SimWizard w(options);
+    TFormMj& f = w.Form();
+    f.show();
+    int dialogs = 0;
+    const DialogHandler recorder = SetDialogHandler([&dialogs](const DialogRequest& r) {
+      ++dialogs;
+      return r.buttons == DialogButtons::Ok ? DialogAnswer::Ok : DialogAnswer::Yes;
+    });
+
+    bench::FaultPlanner planner(seed);
+    bench::LineCounts counts;
+    std::map<std::string, int> outcomes;
+    std::vector<Sample> samples;
+    int done = 0, rounds = 0, anotherDevice = 0;
+    while (done < devices && rounds < devices * kRoundsPerDeviceLimit && f.isVisible()) {
+      ++rounds;
+      w.Sim().ClearFaults();
+      for (const sim::Fault& fault : planner.Plan(counts)) w.Sim().AddFault(fault);
+      if (f.WizardStep == 10) {
+        f.ButtonPrecedant->click();  // "Yes": another device
+        ++anotherDevice;
+      }
+      w.GoToStep7();
+      w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); }, 5000);
+      Settle();
+      counts.Add(w.Sim().Transcript());
+      w.Sim().ClearTranscript();
+      planner.Settle(counts);
+      for (const auto& m : w.Spy().seen)
+        if (m.message != WM_STEP_DONE) ++outcomes[MessageName(m.message)];
+      w.Spy().seen.clear();
+      const int nowDone = DevicesDone(w.Sim());
+      for (; done < nowDone; ++done) samples.push_back({RssKb(), OpenDescriptors()});
+      std::printf("round %3d: step %2d, %d of %d devices done, VmRSS %ld kB, %d descriptors\n",
+                  rounds, f.WizardStep, done, devices, RssKb(), OpenDescriptors());
+      std::fflush(stdout);
+    }
+
+    // Every device: the whole image and version 1.5.
+    int good = 0, checked = 0;
+    for (const auto& d : w.Sim().FinishedDevices()) {
+      ++checked;
+      good += Updated(d.program, d.eeprom) ? 1 : 0;
+    }
+    const sim::LoaderSim::FinishedDevice current = w.Sim().CurrentDevice();
+    ++checked;
+    good += Updated(current.program, current.eeprom) ? 1 : 0;
+    SetDialogHandler(recorder);
+
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("\nsoak: %d devices wanted, %d done, seed %u, %d rounds, %.1f s\n", devices, done,
+                seed, rounds, seconds);
+    std::printf("  devices checked: %d, with the whole image and version 1.5: %d\n", checked, good);
+    int injected = 0;
+    std::printf("  faults injected:");
+    for (int c = 0; c < bench::kFaultClasses; ++c) {
+      std::printf(" %s %d%s", bench::FaultClassName(c), planner.Injected()[c],
+                  c + 1 < bench::kFaultClasses ? "," : "");
+      injected += planner.Injected()[c];
+    }
+    std::printf(" (%d in all; %d planned past an attempt's end, not used)\n", injected,
+                planner.Unused());
+    std::printf("  outcomes shown:");
+    if (outcomes.empty()) std::printf(" none");
+    for (const auto& [name, n] : outcomes) std::printf(" %s %d;", name.c_str(), n);
+    std::printf("\n  retries (failure dialogs answered Yes/OK): %d; Yes for another device: %d\n",
+                dialogs, anotherDevice);
+    std::printf("  line: %u commands, %u calls, %u program words\n", counts.commands, counts.calls,
+                counts.words);
+
+    // Memory and descriptors, sampled after each device.
+    bool steady = !samples.empty();
+    if (steady) {
+      const std::size_t warm = std::min<std::size_t>(samples.size() - 1, 2);
+      long rssMax = 0;
+      int fdMax = 0;
+      for (const Sample& s : samples) {
+        rssMax = std::max(rssMax, s.rssKb);
+        fdMax = std::max(fdMax, s.fds);
+      }
+      const long growth = samples.back().rssKb - samples[warm].rssKb;
+      std::printf(
+          "  VmRSS after each device: first %ld kB, after warm-up (device %zu) %ld kB, last %ld "
+          "kB, max %ld kB (growth after warm-up %ld kB, limit %ld)\n",
+          samples.front().rssKb, warm + 1, samples[warm].rssKb, samples.back().rssKb, rssMax,
+          growth, kRssGrowthLimitKb);
+      std::printf("  open descriptors after each device: first %d, last %d, max %d\n",
+                  samples.front().fds, samples.back().fds, fdMax);
+      steady = samples.back().fds <= samples.front().fds && growth <= kRssGrowthLimitKb;
+    }
+    const bool pass = done == devices && good == checked && checked == devices && steady;
+    std::printf("  result: %s\n", pass ? "PASS" : "FAIL");
+    result = pass ? 0 : 1;
+  }
+  return result;
+}

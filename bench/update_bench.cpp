@@ -1,0 +1,123 @@
+// Times whole updates through the wizard on the real event loop: a real TFormMj, the loader
+// simulator paced at 9600 bit/s, a user who clicks through steps 1 to 6 and then Connect. Each
+// run is set against the bound its own schedule allows (see ScheduleBound.h).
+//   orb42-bench-update [runs]        (default 3; prints details, then Markdown table rows)
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "app/PeriodicTimer.h"
+#include "app/Tformmj.h"
+#include "bench/ScheduleBound.h"
+#include "bench/TickLog.h"
+#include "support/SimWizard.h"
+
+namespace {
+
+bool RunLoopUntil(const std::function<bool()>& done, int limitMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < limitMs)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  return done();
+}
+
+void RunLoopFor(int ms) {
+  RunLoopUntil([] { return false; }, ms);
+}
+
+void PrintPhases(const bench::UpdateFigures& f) {
+  for (const bench::Phase& p : f.phases)
+    std::printf(
+        "  step %2d: %3d ticks, %5d bytes (%7.1f ms on the line): %8.1f ms, bound %8.1f ms\n",
+        p.step, p.ticks, p.bytes, p.wireMs, p.measuredMs, p.boundMs);
+}
+
+// Step-9 ticks that took longer than their period or started late, and what the host added to
+// the bytes' own time.
+void PrintRecordTicks(const bench::UpdateFigures& f) {
+  int overran = 0, late = 0, count = 0;
+  double overheadSum = 0, overheadMax = 0, longest = 0, prevStart = -1;
+  for (const bench::TickWork& w : f.ticks) {
+    if (w.span.step != 9) continue;
+    const double took = w.span.endMs - w.span.startMs;
+    const double overhead = took - w.wireMs - w.waitMs;
+    ++count;
+    overheadSum += overhead;
+    overheadMax = std::max(overheadMax, overhead);
+    longest = std::max(longest, took);
+    if (took > 100.0) ++overran;
+    if (prevStart >= 0 && w.span.startMs - prevStart > 102.0) ++late;
+    prevStart = w.span.startMs;
+  }
+  if (count == 0) return;
+  std::printf(
+      "  step 9: %d record ticks, longest %.1f ms, %d over 100 ms, %d started > 2 ms late;"
+      " host time beyond the bytes: mean %.2f ms, max %.2f ms a tick\n",
+      count, longest, overran, late, overheadSum / count, overheadMax);
+}
+
+bool RunOnce(int run, bench::UpdateFigures& out) {
+  sim::Options options;
+  options.pacing = true;
+  testsupport::SimWizard w(options);
+  TFormMj& f = w.Form();
+  f.show();
+  // The user reads steps 1 to 6 and clicks Next; the click on step 6 is Connect.
+  while (f.WizardStep < 6) {
+    f.ButtonSuivant->click();
+    RunLoopFor(30);
+  }
+  RunLoopFor(300);
+  bench::TickLog log(f);
+  w.Sim().ClearTranscript();
+  const double click = bench::NowMs();
+  f.ButtonSuivant->click();
+  const bool finished =
+      RunLoopUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); }, 120000);
+  const bool updated = testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()) == 0 &&
+                       w.Sim().Eeprom()[126] == 1 && w.Sim().Eeprom()[127] == 5;
+  if (!finished || !updated || !w.Dialogs().Shown().empty()) {
+    std::printf("run %d: the update did not finish cleanly (step %d)\n", run, f.WizardStep);
+    return false;
+  }
+  out = bench::Analyse(log.Ticks(), w.Sim().Transcript(), click);
+  std::printf("run %d: %.1f ms, bound %.1f ms, ratio %.4f; %d bytes, %.1f ms on the line%s\n", run,
+              out.measuredMs, out.boundMs, out.measuredMs / out.boundMs, out.bytes, out.wireMs, "");
+  if (out.strayBytes) std::printf("  %d bytes fell outside every tick\n", out.strayBytes);
+  PrintPhases(out);
+  PrintRecordTicks(out);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  testsupport::QtApp();
+  std::vector<bench::UpdateFigures> results;
+  for (int run = 1; run <= runs; ++run) {
+    bench::UpdateFigures f;
+    if (!RunOnce(run, f)) return 1;
+    results.push_back(std::move(f));
+  }
+  std::sort(results.begin(), results.end(), [](const auto& a, const auto& b) {
+    return a.measuredMs / a.boundMs < b.measuredMs / b.boundMs;
+  });
+  const bench::UpdateFigures& median = results[results.size() / 2];
+  const double worst = results.back().measuredMs / results.back().boundMs;
+  const double ratio = median.measuredMs / median.boundMs;
+  std::printf("| Whole update, Connect to finish (median of %d) | %.2f s | | |\n", runs,
+              median.measuredMs / 1000);
+  std::printf("| Schedule's bound for the same run | %.2f s | | |\n", median.boundMs / 1000);
+  std::printf("| Ratio update / bound (worst of %d: %.3f) | %.3f | ≤ 1.03 | %s |\n", runs, worst,
+              ratio, ratio <= 1.03 ? "yes" : "NO");
+  std::printf("| Wire time of all %d bytes (11 bits at 9600 bit/s) | %.2f s | | |\n", median.bytes,
+              median.wireMs / 1000);
+  return ratio <= 1.03 ? 0 : 2;
+}
