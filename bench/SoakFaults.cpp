@@ -10,6 +10,9 @@ namespace {
 // version cells, the finish's four) and 983 program words.
 constexpr unsigned kCommandsPerUpdate = 1000;
 constexpr unsigned kWordsPerUpdate = 983;
+constexpr unsigned kCommandsBeforeWords = 11;
+constexpr unsigned kCommandsAfterWords = 6;
+constexpr unsigned kEdgeCommands = kCommandsBeforeWords + kCommandsAfterWords;
 
 int ClassOf(sim::FaultKind kind) {
   switch (kind) {
@@ -58,15 +61,27 @@ unsigned FaultPlanner::Uniform(unsigned low, unsigned high) {
   return std::uniform_int_distribution<unsigned>(low, high)(random_);
 }
 
+// Where a fault lands: any program word, any command, or one of the few commands around the
+// words (the call and the checks before them, the version cells and the finish after them),
+// which a uniform pick would seldom meet.
 sim::Fault FaultPlanner::OneFault(const LineCounts& now) {
   const unsigned roll = Uniform(1, 100);
   if (roll <= 15) return {sim::FaultKind::Refuse, sim::FaultTarget::Call, now.calls + 1};
   const sim::FaultKind kind = roll <= 40   ? sim::FaultKind::Silence
                               : roll <= 70 ? sim::FaultKind::WrongByte
                                            : sim::FaultKind::HangUp;
-  if (Uniform(0, 1) == 0)
-    return {kind, sim::FaultTarget::Command, now.commands + Uniform(1, kCommandsPerUpdate)};
-  return {kind, sim::FaultTarget::ProgramWord, now.words + Uniform(1, kWordsPerUpdate)};
+  switch (Uniform(0, 2)) {
+    case 0:
+      return {kind, sim::FaultTarget::ProgramWord, now.words + Uniform(1, kWordsPerUpdate)};
+    case 1:
+      return {kind, sim::FaultTarget::Command, now.commands + Uniform(1, kCommandsPerUpdate)};
+    default: {
+      const unsigned edge = Uniform(1, kEdgeCommands);
+      const unsigned offset =
+          edge <= kCommandsBeforeWords ? edge : kCommandsPerUpdate - (kEdgeCommands - edge);
+      return {kind, sim::FaultTarget::Command, now.commands + offset};
+    }
+  }
 }
 
 std::vector<sim::Fault> FaultPlanner::Plan(const LineCounts& now) {

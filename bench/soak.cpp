@@ -9,11 +9,13 @@
 // nor resident memory grew; 1 otherwise.
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QThreadPool>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <latch>
 #include <map>
 #include <string>
 
@@ -36,13 +38,33 @@ long RssKb() {
   return -1;
 }
 
-int OpenDescriptors() {
-  int n = 0;
+// The process's open descriptors and what each one is.
+std::map<int, std::string> OpenDescriptors() {
+  std::map<int, std::string> open;
   std::error_code error;
   for (auto it = std::filesystem::directory_iterator("/proc/self/fd", error);
-       !error && it != std::filesystem::directory_iterator(); it.increment(error))
-    ++n;
-  return n - 1;  // the listing's own descriptor
+       !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::error_code ignored;
+    open[std::atoi(it->path().filename().c_str())] =
+        std::filesystem::read_symlink(it->path(), ignored).string();
+  }
+  // The listing's own descriptor is gone by now and shows as a broken entry.
+  std::erase_if(open, [](const auto& entry) { return entry.second.empty(); });
+  return open;
+}
+
+// Says which descriptors came or went since the last call that saw a change.
+void ReportDescriptorChanges(const std::map<int, std::string>& now) {
+  static std::map<int, std::string> before = now;
+  for (const auto& [fd, what] : now) {
+    if (!before.contains(fd))
+      std::printf("  descriptor %d opened: %s\n", fd, what.c_str());
+    else if (before.at(fd) != what)
+      std::printf("  descriptor %d is now %s (was %s)\n", fd, what.c_str(), before.at(fd).c_str());
+  }
+  for (const auto& [fd, what] : before)
+    if (!now.contains(fd)) std::printf("  descriptor %d closed: %s\n", fd, what.c_str());
+  before = now;
 }
 
 struct Sample {
@@ -82,6 +104,23 @@ void Settle() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// Qt's raster engine spreads large fills over QThreadPool::globalInstance(), whose threads (an
+// eventfd each) start when first needed and end after 30 s without work. Started all at once and
+// kept, they do not show up as descriptors that come and go between devices.
+void StartQtPoolThreads() {
+  QThreadPool* pool = QThreadPool::globalInstance();
+  pool->setExpiryTimeout(-1);
+  const int threads = pool->maxThreadCount();
+  std::latch allRunning(threads);  // no task ends before each thread holds one
+  std::latch allDone(threads);
+  for (int i = 0; i < threads; ++i)
+    pool->start([&] {
+      allRunning.arrive_and_wait();
+      allDone.count_down();
+    });
+  allDone.wait();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +133,7 @@ int main(int argc, char** argv) {
       argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 0)) : 1;
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   testsupport::QtApp();
+  StartQtPoolThreads();
   const auto start = std::chrono::steady_clock::now();
 
   sim::Options options;
@@ -132,9 +172,11 @@ int main(int argc, char** argv) {
         if (m.message != WM_STEP_DONE) ++outcomes[MessageName(m.message)];
       w.Spy().seen.clear();
       const int nowDone = DevicesDone(w.Sim());
-      for (; done < nowDone; ++done) samples.push_back({RssKb(), OpenDescriptors()});
-      std::printf("round %3d: step %2d, %d of %d devices done, VmRSS %ld kB, %d descriptors\n",
-                  rounds, f.WizardStep, done, devices, RssKb(), OpenDescriptors());
+      const std::map<int, std::string> fds = OpenDescriptors();
+      for (; done < nowDone; ++done) samples.push_back({RssKb(), static_cast<int>(fds.size())});
+      std::printf("round %3d: step %2d, %d of %d devices done, VmRSS %ld kB, %zu descriptors\n",
+                  rounds, f.WizardStep, done, devices, RssKb(), fds.size());
+      ReportDescriptorChanges(fds);
       std::fflush(stdout);
     }
 
