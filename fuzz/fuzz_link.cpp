@@ -392,8 +392,11 @@ class Session {
       case 18: {
         Begin("ReadIdentity", kWrite + 3 * kHexPairIn);
         char text[4] = {'x', 'x', 'x', 'x'};
+        const std::size_t sent = r_.written.size();
         result = link_.ReadIdentity(text);
-        if (result != LinkNotConnected) FUZZ_CHECK(text[3] == '\0', "identity not terminated");
+        // Once the command went out the text is terminated, however few characters came.
+        if (r_.written.size() > sent)
+          FUZZ_CHECK(text[3] == '\0', "identity not terminated");
         break;
       }
       case 19: {
