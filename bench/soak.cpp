@@ -84,14 +84,17 @@ int DevicesDone(const sim::LoaderSim& s) {
          (Updated(current.program, current.eeprom) ? 1 : 0);
 }
 
-const char* MessageName(int message) {
-  switch (message) {
+std::string OutcomeName(const testsupport::PostedMessage& m) {
+  switch (m.message) {
     case WM_LINK_FAILED:
       return "link failed";
     case WM_CONNECT_FAILED:
       return "20 calls unanswered";
-    case WM_DEVICE_REFUSED:
-      return "device refused";
+    case WM_DEVICE_REFUSED: {
+      static const char* const kReasons[] = {"identity", "serial number", "version", "device type"};
+      const bool known = m.wParam >= 0 && m.wParam < 4;
+      return std::string("refused (") + (known ? kReasons[m.wParam] : "?") + ")";
+    }
     default:
       return "step done";
   }
@@ -169,7 +172,7 @@ int main(int argc, char** argv) {
       w.Sim().ClearTranscript();
       planner.Settle(counts);
       for (const auto& m : w.Spy().seen)
-        if (m.message != WM_STEP_DONE) ++outcomes[MessageName(m.message)];
+        if (m.message != WM_STEP_DONE) ++outcomes[OutcomeName(m)];
       w.Spy().seen.clear();
       const int nowDone = DevicesDone(w.Sim());
       const std::map<int, std::string> fds = OpenDescriptors();
