@@ -8,11 +8,10 @@
 // (bridge, other USB, UART, ACM), the data "COM<k> (<node>)", in COM-number order, with no two
 // values alike. The tree lives under /dev/shm and is removed after each input.
 #include <fcntl.h>
+#include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <fuzzer/FuzzedDataProvider.h>
 
 #include <filesystem>
 #include <map>
@@ -54,8 +53,8 @@ void MakeLink(const std::string& target, const std::string& path) {
 
 // A node name: mostly near the map's own names, sometimes anything a directory may hold.
 std::string NodeName(FuzzedDataProvider& in) {
-  static const char* const kFamilies[] = {"ttyS", "ttyUSB", "ttyACM", "tty", "ttyU", "ttys",
-                                          "TTYS", "ttyAMA", "ttyUSBx", "ttyACM-"};
+  static const char* const kFamilies[] = {"ttyS", "ttyUSB", "ttyACM", "tty",     "ttyU",
+                                          "ttys", "TTYS",   "ttyAMA", "ttyUSBx", "ttyACM-"};
   const int pick = in.ConsumeIntegralInRange<int>(0, 12);
   if (pick >= 10) {
     std::string name = in.ConsumeRandomLengthString(12);
@@ -258,8 +257,8 @@ void CheckTree(FuzzedDataProvider& in, const std::string& base) {
   for (const auto& [slot, value] : expected) {
     const RegistryValue& got = (*map)[i++];
     FUZZ_CHECK(got.name == value.name && got.data == value.data,
-               "value %zu is %s = %s, expected %s = %s", i - 1, got.name.c_str(),
-               got.data.c_str(), value.name.c_str(), value.data.c_str());
+               "value %zu is %s = %s, expected %s = %s", i - 1, got.name.c_str(), got.data.c_str(),
+               value.name.c_str(), value.data.c_str());
     FUZZ_CHECK(datas.insert(got.data).second && valueNames.insert(got.name).second,
                "two values alike: %s", got.data.c_str());
   }

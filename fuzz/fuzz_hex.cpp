@@ -63,10 +63,9 @@ void CheckDecodedAsRead(const std::string& record, const char* text) {
   }
   for (std::uint32_t k = 0; k < decoded.wordCount; ++k) {
     const std::uint32_t word = Byte(record, 4 + 2 * k) + 256 * Byte(record, 5 + 2 * k);
-    FUZZ_CHECK(decoded.DataWord(k) == word, "word %u of '%s' decodes as 0x%X", k,
-               record.c_str(), decoded.DataWord(k));
-    FUZZ_CHECK(decoded.EepromByte(k) == (word & 0xFF), "EEPROM byte %u of '%s'", k,
-               record.c_str());
+    FUZZ_CHECK(decoded.DataWord(k) == word, "word %u of '%s' decodes as 0x%X", k, record.c_str(),
+               decoded.DataWord(k));
+    FUZZ_CHECK(decoded.EepromByte(k) == (word & 0xFF), "EEPROM byte %u of '%s'", k, record.c_str());
   }
 }
 
@@ -101,8 +100,7 @@ void CheckAccepted(const HexCheck& check) {
 void CheckRawSlots(const std::uint8_t* data, std::size_t size) {
   const std::size_t given = (size + kFirmwareSlotSize - 1) / kFirmwareSlotSize;
   if (given == 0) return;
-  const std::size_t wanted =
-      data[0] == '#' ? given * (kRecordTableCapacity / given + 2) : given;
+  const std::size_t wanted = data[0] == '#' ? given * (kRecordTableCapacity / given + 2) : given;
   std::vector<FirmwareRecord> image(wanted + 1, FirmwareRecord{});
   for (std::size_t i = 0; i < wanted * kFirmwareSlotSize; ++i)
     image[i / kFirmwareSlotSize].text[i % kFirmwareSlotSize] = static_cast<char>(
@@ -133,8 +131,8 @@ void CheckHexPairs(const std::uint8_t* data, std::size_t size) {
     const int high = Digit(static_cast<char>(data[i]));
     const int low = Digit(static_cast<char>(data[i + 1]));
     if (high >= 0 && low >= 0)
-      FUZZ_CHECK(value == static_cast<std::uint32_t>(16 * high + low), "pair %c%c gave %u",
-                 data[i], data[i + 1], value);
+      FUZZ_CHECK(value == static_cast<std::uint32_t>(16 * high + low), "pair %c%c gave %u", data[i],
+                 data[i + 1], value);
   }
 }
 
@@ -154,8 +152,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const HexCheck check =
-      CheckHexText(std::string_view(reinterpret_cast<const char*>(data), size));
+  const HexCheck check = CheckHexText(std::string_view(reinterpret_cast<const char*>(data), size));
   if (check.ok) {
     CheckAccepted(check);
   } else {

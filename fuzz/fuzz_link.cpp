@@ -64,7 +64,9 @@ std::uint64_t VirtualTick() {
   return virtualNow;
 }
 
-void VirtualSleep(std::uint32_t ms) { Advance(ms); }
+void VirtualSleep(std::uint32_t ms) {
+  Advance(ms);
+}
 
 const platform::ClockHooks kVirtualClock{VirtualTick, VirtualSleep};
 
@@ -253,7 +255,8 @@ void CheckTail(const PortRecord& r, const std::vector<std::uint8_t>& expected, c
              "%s did not send its bytes", what);
 }
 
-std::vector<std::uint8_t> Command(std::uint8_t command, std::initializer_list<std::uint32_t> pairs) {
+std::vector<std::uint8_t> Command(std::uint8_t command,
+                                  std::initializer_list<std::uint32_t> pairs) {
   std::vector<std::uint8_t> bytes{command};
   for (std::uint32_t pair : pairs) {
     bytes.push_back(HexDigit(pair / 16));
@@ -357,8 +360,7 @@ class Session {
       case 12:
         Begin("Close", kDisconnect);
         result = link_.Close();
-        FUZZ_CHECK(!link_.IsOpen() && !r_.open && !link_.Connected() &&
-                       link_.State() == LoaderIdle,
+        FUZZ_CHECK(!link_.IsOpen() && !r_.open && !link_.Connected() && link_.State() == LoaderIdle,
                    "not closed and reset after Close");
         break;
       case 13:
@@ -395,8 +397,7 @@ class Session {
         const std::size_t sent = r_.written.size();
         result = link_.ReadIdentity(text);
         // Once the command went out the text is terminated, however few characters came.
-        if (r_.written.size() > sent)
-          FUZZ_CHECK(text[3] == '\0', "identity not terminated");
+        if (r_.written.size() > sent) FUZZ_CHECK(text[3] == '\0', "identity not terminated");
         break;
       }
       case 19: {

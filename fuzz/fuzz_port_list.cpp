@@ -82,8 +82,7 @@ std::optional<std::vector<RegistryValue>> Key(FuzzedDataProvider& in) {
 }
 
 std::string EntryOf(const RegistryValue& value) {
-  return value.name.find("Silabser") != std::string::npos ? value.data + kBridgeSuffix
-                                                          : value.data;
+  return value.name.find("Silabser") != std::string::npos ? value.data + kBridgeSuffix : value.data;
 }
 
 void CheckRefresh(PortList& list, const std::optional<std::vector<RegistryValue>>& key) {
@@ -91,8 +90,7 @@ void CheckRefresh(PortList& list, const std::optional<std::vector<RegistryValue>
   std::string preferred = "stale";
   const bool changed = RefreshPortList(list, preferred, key);
   CheckSorted(list);
-  if (!changed)
-    FUZZ_CHECK(list.Entries() == before, "no change reported but the list changed");
+  if (!changed) FUZZ_CHECK(list.Entries() == before, "no change reported but the list changed");
   if (!key || key->empty()) {
     FUZZ_CHECK(!changed && preferred.empty(), "a missing or empty map changed something");
     return;
