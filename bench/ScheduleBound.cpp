@@ -7,16 +7,18 @@ namespace bench {
 
 namespace {
 
-// The link's own waits, told by the command bytes that follow or precede them: Connect purges
-// the line for 1000 ms before its call byte, an EEPROM write spins 10 ms before reading its
-// answer, and Disconnect sleeps 500 ms before its release byte. Command bytes never look like
+// The link's own waits, told by the command bytes they go with: Connect purges the line for
+// 1000 ms before its call byte, and Disconnect sleeps 500 ms before its release byte, both on a
+// quiet line. An EEPROM write spins 10 ms as soon as the host has handed its five bytes to the
+// port; they cross the line, and the loader's answer after them, during the spin, so only what
+// is left of the 10 ms beyond those six bytes adds to the time. Command bytes never look like
 // the hex digits (0x30-0x46) or the acknowledgement (0x84) that travel between them.
 double WaitBefore(std::uint8_t hostByte) {
   switch (hostByte) {
     case 0x80:
       return 1000.0;
     case 0x8B:
-      return 10.0;
+      return std::max(0.0, 10.0 - 6 * kByteMs);
     case 0x04:
       return 500.0;
     default:
@@ -24,31 +26,35 @@ double WaitBefore(std::uint8_t hostByte) {
   }
 }
 
-// Hands each byte to the tick it belongs to. The simulator stamps a byte once it has gone over
-// the line, which is inside the tick that sent or awaited it, with one exception: the host's
-// acknowledgement of the last digit it receives is written as the tick ends and crosses the line
-// afterwards; an acknowledgement goes with the byte before it. Stamps are whole milliseconds, so
-// any other byte goes to the first tick that had not ended in an earlier millisecond.
+bool IsHexDigit(std::uint8_t b) {
+  return (b >= '0' && b <= '9') || (b >= 'A' && b <= 'F');
+}
+
+// Hands each byte to the tick it belongs to. A tick's first byte is always one of the host's
+// commands, stamped by the simulator once it has crossed the line, so after the tick began; it
+// goes to the last tick begun by then. Every other byte (arguments, answers, acknowledgements)
+// goes with the command before it: the simulator may stamp the last of them after its tick
+// ended, even after the next one began.
 std::vector<TickWork> Distribute(const std::vector<TickSpan>& spans,
                                  const std::vector<sim::TrafficByte>& transcript, int& stray) {
   constexpr std::uint8_t kAck = 0x84;
   std::vector<TickWork> work(spans.size());
   for (std::size_t i = 0; i < spans.size(); ++i) work[i].span = spans[i];
-  std::size_t i = 0;
-  bool previousPlaced = false;
+  std::size_t next = 0;  // the first tick not begun at the current byte's stamp
+  bool placed = false;
   stray = 0;
   for (const sim::TrafficByte& b : transcript) {
-    const double at = static_cast<double>(b.atMs);
-    const bool followsPrevious = b.fromHost && b.value == kAck && previousPlaced;
-    if (!followsPrevious) {
-      while (i < work.size() && std::floor(work[i].span.endMs) < at) ++i;
-      previousPlaced = i < work.size() && at >= std::floor(work[i].span.startMs);
-      if (!previousPlaced) {
-        ++stray;
-        continue;
-      }
+    const bool command = b.fromHost && b.value != kAck && !IsHexDigit(b.value);
+    if (command) {
+      const double at = static_cast<double>(b.atMs);
+      while (next < work.size() && std::floor(work[next].span.startMs) <= at) ++next;
+      placed = next > 0;
     }
-    TickWork& w = work[i];
+    if (!placed) {
+      ++stray;
+      continue;
+    }
+    TickWork& w = work[next - 1];
     (b.fromHost ? w.hostBytes : w.loaderBytes) += 1;
     w.wireMs += kByteMs;
     if (b.fromHost) w.waitMs += WaitBefore(b.value);

@@ -55,6 +55,13 @@ void PrintRecordTicks(const bench::UpdateFigures& f) {
     prevStart = w.span.startMs;
   }
   if (count == 0) return;
+  double first = -1, last = 0;
+  for (const bench::TickWork& w : f.ticks)
+    if (w.span.step == 9) {
+      if (first < 0) first = w.span.startMs;
+      last = w.span.startMs;
+    }
+  std::printf("  step 9: ticks began %.3f ms apart on average\n", (last - first) / (count - 1));
   std::printf(
       "  step 9: %d record ticks, longest %.1f ms, %d over 100 ms, %d started > 2 ms late;"
       " host time beyond the bytes: mean %.2f ms, max %.2f ms a tick\n",
