@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
   std::printf("| Whole update, Connect to finish (median of %d) | %.2f s | | |\n", runs,
               median.measuredMs / 1000);
   std::printf("| Schedule's bound for the same run | %.2f s | | |\n", median.boundMs / 1000);
-  std::printf("| Ratio update / bound (worst of %d: %.3f) | %.3f | ≤ 1.03 | %s |\n", runs, worst,
+  std::printf("| Ratio update / bound (worst of %d: %.4f) | %.4f | ≤ 1.03 | %s |\n", runs, worst,
               ratio, ratio <= 1.03 ? "yes" : "NO");
   std::printf("| Wire time of all %d bytes (11 bits at 9600 bit/s) | %.2f s | | |\n", median.bytes,
               median.wireMs / 1000);
