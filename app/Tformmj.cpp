@@ -144,7 +144,9 @@ void TFormMj::CreateComponents() {
   LabelLigne5 = MakeLabel(this, 0, 240, 553, 13);
 
   ListBoxSelectLangPort = new QListWidget(this);
-  ListBoxSelectLangPort->setGeometry(400, 136, 145, 161);
+  // Laid out 145 wide, which cut the bridge's entry "COM33 (ttyUSB0) : TALVIRE"; 181 shows it.
+  ListBoxSelectLangPort->setGeometry(400, 136, 181, 161);
+  ListBoxSelectLangPort->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   ListBoxSelectLangPort->setItemDelegate(new FixedHeightItems(ListBoxSelectLangPort));
   ListBoxSelectLangPort->setUniformItemSizes(true);
   ListBoxSelectLangPort->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -172,7 +172,7 @@ TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
      {{"title", "Choix du port de communication"}, {"line1", "<hidden>"},
       {"line2", "Sélectionnez le port série connecté"}, {"line2.style", "plain 11px"},
       {"line2.align", "centre"}, {"picture", "<hidden>"}, {"list", kPorts},
-      {"list.selected", kBridge}, {"list.place", "210,170 h104"}, {"timer", "1000"},
+      {"list.selected", kBridge}, {"list.place", "192,170 h104"}, {"timer", "1000"},
       {"portIndex", "0"}}},
     {"step 6 asks to connect; line 1 is plain on the first visit", Next,
      {{"title", "Vérification et lancement de la mise à jour."}, {"next", "&Connexion"},
@@ -331,6 +331,15 @@ TEST_F(WizardSteps, SelectingByProgramDoesNotRunTheClickHandler) {
   EXPECT_EQ(Snapshot(form)["list.selected"], kBridge);
   Click(0)(form);
   EXPECT_EQ(form.PortIndex, 0);
+}
+
+TEST_F(WizardSteps, BridgeEntryFitsTheListWithoutBeingCut) {
+  TFormMj form;
+  GoTo(5)(form);
+  QListWidget* list = form.ListBoxSelectLangPort;
+  const int text = QFontMetrics(list->font()).horizontalAdvance(QString::fromStdString(kBridge));
+  EXPECT_LT(text + 4, list->width() - 2 * list->frameWidth());
+  EXPECT_LE(list->geometry().right(), form.width());
 }
 
 }  // namespace
