@@ -122,18 +122,25 @@ void Describe(Display* display, Window window) {
   std::printf("  mapped: \"%s\", %dx%d\n", name.c_str(), a.width, a.height);
 }
 
+// Starts the program and waits for its window; on failure says so and stops it (m.ms < 0).
+Mapped LaunchAndWaitForMap(Display* display, char** argv, pid_t* pid) {
+  Drain(display);
+  const Clock::time_point start = Clock::now();
+  *pid = Launch(argv);
+  const Mapped m = WaitForMap(display, *pid, start, 20000);
+  if (m.ms < 0) {
+    std::fprintf(stderr, "%s: no window mapped within 20 s\n", argv[0]);
+    Stop(*pid);
+  }
+  return m;
+}
+
 int MeasureMap(Display* display, int runs, char** argv) {
   std::vector<double> times;
   for (int run = 0; run <= runs; ++run) {  // run 0 warms the caches and is not counted
-    Drain(display);
-    const Clock::time_point start = Clock::now();
-    const pid_t pid = Launch(argv);
-    const Mapped m = WaitForMap(display, pid, start, 20000);
-    if (m.ms < 0) {
-      std::fprintf(stderr, "%s: no window mapped within 20 s\n", argv[0]);
-      Stop(pid);
-      return 1;
-    }
+    pid_t pid = 0;
+    const Mapped m = LaunchAndWaitForMap(display, argv, &pid);
+    if (m.ms < 0) return 1;
     if (run == 0) Describe(display, m.window);
     std::printf("  run %d: %.1f ms%s\n", run, m.ms, run == 0 ? " (warm-up, not counted)" : "");
     if (run > 0) times.push_back(m.ms);
@@ -190,15 +197,9 @@ long long RunNanos(pid_t pid) {
 }
 
 int MeasureIdle(Display* display, int seconds, char** argv) {
-  Drain(display);
-  const Clock::time_point start = Clock::now();
-  const pid_t pid = Launch(argv);
-  const Mapped m = WaitForMap(display, pid, start, 20000);
-  if (m.ms < 0) {
-    std::fprintf(stderr, "%s: no window mapped within 20 s\n", argv[0]);
-    Stop(pid);
-    return 1;
-  }
+  pid_t pid = 0;
+  const Mapped m = LaunchAndWaitForMap(display, argv, &pid);
+  if (m.ms < 0) return 1;
   Describe(display, m.window);
   std::this_thread::sleep_for(std::chrono::seconds(3));  // let it settle
   const long rssSettledKb = std::atol(StatusField(pid, "VmRSS").c_str());

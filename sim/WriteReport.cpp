@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "sim/DeviceMemory.h"
 
@@ -14,8 +17,9 @@ std::string Format(const char* format, unsigned a, unsigned b, unsigned c = 0) {
   return text;
 }
 
-std::string CellRanges(const std::vector<bool>& written) {
-  std::string out;
+// The runs of consecutive true marks, as first and last index.
+std::vector<std::pair<std::size_t, std::size_t>> Runs(const std::vector<bool>& written) {
+  std::vector<std::pair<std::size_t, std::size_t>> runs;
   for (std::size_t i = 0; i < written.size();) {
     if (!written[i]) {
       ++i;
@@ -23,9 +27,18 @@ std::string CellRanges(const std::vector<bool>& written) {
     }
     std::size_t end = i;
     while (end + 1 < written.size() && written[end + 1]) ++end;
-    if (!out.empty()) out += ", ";
-    out += end == i ? std::to_string(i) : std::to_string(i) + "-" + std::to_string(end);
+    runs.emplace_back(i, end);
     i = end + 1;
+  }
+  return runs;
+}
+
+std::string CellRanges(const std::vector<bool>& written) {
+  std::string out;
+  for (const auto& [first, last] : Runs(written)) {
+    if (!out.empty()) out += ", ";
+    out += last == first ? std::to_string(first)
+                         : std::to_string(first) + "-" + std::to_string(last);
   }
   return out.empty() ? "none" : out;
 }
@@ -34,18 +47,11 @@ std::string CellRanges(const std::vector<bool>& written) {
 
 std::vector<std::string> WrittenWordRanges(const std::vector<bool>& written) {
   std::vector<std::string> lines;
-  for (std::size_t i = 0; i < written.size();) {
-    if (!written[i]) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    while (end + 1 < written.size() && written[end + 1]) ++end;
-    const auto count = static_cast<unsigned>(end - i + 1);
+  for (const auto& [first, last] : Runs(written)) {
+    const auto count = static_cast<unsigned>(last - first + 1);
     lines.push_back(Format(count == 1 ? "program words 0x%04X-0x%04X (%u word)"
                                       : "program words 0x%04X-0x%04X (%u words)",
-                           static_cast<unsigned>(i), static_cast<unsigned>(end), count));
-    i = end + 1;
+                           static_cast<unsigned>(first), static_cast<unsigned>(last), count));
   }
   return lines;
 }
