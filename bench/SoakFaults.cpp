@@ -24,6 +24,8 @@ int ClassOf(sim::FaultKind kind) {
       return kRefusal;
     case sim::FaultKind::HangUp:
       return kHangUp;
+    case sim::FaultKind::Late:
+      return kLate;
   }
   return kSilence;
 }
@@ -53,7 +55,7 @@ void LineCounts::Add(const std::vector<sim::TrafficByte>& transcript) {
 
 const char* FaultClassName(int c) {
   static const char* const kNames[kFaultClasses] = {"silence", "wrong byte", "call refused",
-                                                    "hang-up"};
+                                                    "hang-up", "late answer"};
   return c >= 0 && c < kFaultClasses ? kNames[c] : "?";
 }
 
@@ -67,19 +69,23 @@ unsigned FaultPlanner::Uniform(unsigned low, unsigned high) {
 sim::Fault FaultPlanner::OneFault(const LineCounts& now) {
   const unsigned roll = Uniform(1, 100);
   if (roll <= 15) return {sim::FaultKind::Refuse, sim::FaultTarget::Call, now.calls + 1};
-  const sim::FaultKind kind = roll <= 40   ? sim::FaultKind::Silence
-                              : roll <= 70 ? sim::FaultKind::WrongByte
+  const sim::FaultKind kind = roll <= 35   ? sim::FaultKind::Silence
+                              : roll <= 60 ? sim::FaultKind::WrongByte
+                              : roll <= 80 ? sim::FaultKind::Late
                                            : sim::FaultKind::HangUp;
+  // A late answer comes after the host's 1100 ms read time-out, while it repeats or goes on.
+  const unsigned delay = kind == sim::FaultKind::Late ? Uniform(1150, 2500) : 0;
   switch (Uniform(0, 2)) {
     case 0:
-      return {kind, sim::FaultTarget::ProgramWord, now.words + Uniform(1, kWordsPerUpdate)};
+      return {kind, sim::FaultTarget::ProgramWord, now.words + Uniform(1, kWordsPerUpdate), delay};
     case 1:
-      return {kind, sim::FaultTarget::Command, now.commands + Uniform(1, kCommandsPerUpdate)};
+      return {kind, sim::FaultTarget::Command, now.commands + Uniform(1, kCommandsPerUpdate),
+              delay};
     default: {
       const unsigned edge = Uniform(1, kEdgeCommands);
       const unsigned offset =
           edge <= kCommandsBeforeWords ? edge : kCommandsPerUpdate - (kEdgeCommands - edge);
-      return {kind, sim::FaultTarget::Command, now.commands + offset};
+      return {kind, sim::FaultTarget::Command, now.commands + offset, delay};
     }
   }
 }

@@ -19,14 +19,15 @@ struct LineCounts {
   void Add(const std::vector<sim::TrafficByte>& transcript);
 };
 
-enum FaultClass { kSilence, kWrongByte, kRefusal, kHangUp, kFaultClasses };
+enum FaultClass { kSilence, kWrongByte, kRefusal, kHangUp, kLate, kFaultClasses };
 const char* FaultClassName(int c);
 
 class FaultPlanner {
  public:
   explicit FaultPlanner(std::uint32_t seed) : random_(seed) {}
-  // Zero, one or two faults somewhere in the next attempt: silence, a wrong byte or a hang-up at
-  // a random command or program word, or a refusal of the next call.
+  // Zero, one or two faults somewhere in the next attempt: silence, a wrong byte, an answer that
+  // comes after the host's read time-out, or a hang-up at a random command or program word, or
+  // a refusal of the next call.
   std::vector<sim::Fault> Plan(const LineCounts& now);
   // Books the planned faults whose ordinal the line has reached as injected; forgets the rest
   // (the soak clears them from the simulator before planning again).

@@ -57,6 +57,8 @@ class CP03 {
   std::uint32_t BaudRate() const { return lineSettings.BaudRate; }
 
  private:
+  void GiveUpPort();
+
   std::unique_ptr<platform::SerialPort> portHandle;  // closed port == invalid handle
   platform::LineSettings lineSettings;
   platform::SavedSettings savedLineSettings;

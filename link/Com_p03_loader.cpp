@@ -67,14 +67,18 @@ LinkError CP03::Connect(std::int32_t seconds) {
   std::uint32_t answer = 0x100;  // none yet
   bool timeUp = false;
   for (;;) {
-    if (WriteByte(kCall) == LinkOk) {
+    if (const LinkError sent = WriteByte(kCall); sent != LinkOk) {
+      // The cable was pulled between two calls: the descriptor is dead for good. Giving the
+      // port up lets the next call open the replugged bridge afresh; the send's own code ends
+      // the calling.
+      GiveUpPort();
+      lastError = sent;
+    } else {
       const LinkError received = ReadByte(answer);
       if (received == LinkTimeout) {
         lastError = LinkOk;
       } else if (received != LinkOk || answer == kRefusal) {
-        Purge();
-        Disconnect();
-        Close();
+        GiveUpPort();
       }
       timeUp = limited && platform::TickCount() >= deadline;
     }
@@ -87,6 +91,13 @@ LinkError CP03::Connect(std::int32_t seconds) {
   connected = 0;
   if (timeUp) lastError = LinkTimeout;
   return lastError;
+}
+
+// Purge, release and close, each whatever the one before gave; the last error is Close's.
+void CP03::GiveUpPort() {
+  Purge();
+  Disconnect();
+  Close();
 }
 
 // Brings the loader back to 9600 bit/s and releases it. The answer to the release byte may be any
@@ -228,8 +239,11 @@ LinkError CP03::LeaveProgramming() {
   return WriteByte(kLeaveProgramming);
 }
 
-// Repeated from the command byte on until it succeeds, at most retryLimit more times. Only a wrong
-// answer purges: the loader may still be sending whatever it made of the garbled command.
+// Repeated from the command byte on until it succeeds, at most retryLimit more times. A wrong
+// answer purges: the loader may still be sending whatever it made of the garbled command. A
+// receive time-out purges too before the command goes again: an answer that comes late would
+// otherwise be read as the answer to the repeat, and every answer after it one command late,
+// so that a later refusal would pass for the acknowledgement of the word after it.
 LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) {
   if (!connected) return lastError = LinkNotConnected;
   if (loaderState != LoaderProgramming) return lastError = LinkNotProgramming;
@@ -249,6 +263,7 @@ LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) 
     }
     lastError = result;
     if (result == LinkOk || attempt >= retryLimit) return lastError;
+    if (result == LinkTimeout) Purge();  // only the receive times out
   }
 }
 

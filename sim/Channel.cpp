@@ -24,17 +24,24 @@ timespec ToTimespec(std::chrono::nanoseconds d) {
 
 }  // namespace
 
-std::optional<std::uint8_t> Channel::Receive() {
+std::optional<std::uint8_t> Channel::Receive(bool* unplugAsked) {
   if (unread_) {
     const std::uint8_t b = *unread_;
     unread_.reset();
     return b;
   }
+  const bool watchKick = unplugAsked != nullptr;
   for (;;) {
-    if (!WaitFd(POLLIN, 0)) {  // nothing queued: the byte starts its way no earlier than now
-      if (!WaitFd(POLLIN, -1)) return std::nullopt;
+    Wait w = WaitFd(POLLIN, 0, watchKick);
+    if (w == Wait::TimeOut) {  // nothing queued: the byte starts its way no earlier than now
+      w = WaitFd(POLLIN, -1, watchKick);
       rxEarliest_ = Clock::now();
     }
+    if (w == Wait::Kicked) {
+      *unplugAsked = true;
+      return std::nullopt;
+    }
+    if (w != Wait::Ready) return std::nullopt;
     std::uint8_t b = 0;
     const ssize_t n = read(shared_.pty.Master(), &b, 1);
     if (n == 1) {
@@ -63,7 +70,7 @@ bool Channel::Send(std::uint8_t b) {
     const ssize_t n = write(shared_.pty.Master(), &b, 1);
     if (n == 1) break;
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno == EAGAIN && WaitFd(POLLOUT, kSendLimitMs)) continue;
+    if (n < 0 && errno == EAGAIN && WaitFd(POLLOUT, kSendLimitMs) == Wait::Ready) continue;
     break;  // nobody reads, or the line is gone: the byte is lost, as on a real cable
   }
   rxEarliest_ = Clock::now();  // an answer to this byte cannot have left the host before
@@ -96,13 +103,19 @@ bool Channel::WaitUntil(Clock::time_point t) {
   }
 }
 
-bool Channel::WaitFd(short events, int timeoutMs) {
-  pollfd p[2] = {{shared_.pty.Master(), events, 0}, {shared_.wakeFd, POLLIN, 0}};
+Channel::Wait Channel::WaitFd(short events, int timeoutMs, bool watchKick) {
+  pollfd p[3] = {
+      {shared_.pty.Master(), events, 0}, {shared_.wakeFd, POLLIN, 0}, {shared_.kickFd, POLLIN, 0}};
   for (;;) {
-    const int r = poll(p, 2, timeoutMs);
+    const int r = poll(p, watchKick ? 3 : 2, timeoutMs);
     if (r < 0 && errno == EINTR) continue;
-    if (r <= 0 || (p[1].revents & POLLIN)) return false;
-    return true;
+    if (r < 0 || (p[1].revents & POLLIN)) return Wait::Stopping;
+    if (watchKick && (p[2].revents & POLLIN)) {
+      std::uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(shared_.kickFd, &count, sizeof count);
+      return Wait::Kicked;
+    }
+    return r == 0 ? Wait::TimeOut : Wait::Ready;
   }
 }
 

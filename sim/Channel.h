@@ -14,8 +14,9 @@ class Channel {
   explicit Channel(Shared& shared) : shared_(shared) {}
 
   // The next byte from the host, once it has fully arrived at the current speed; nullopt when
-  // the simulator is stopping.
-  std::optional<std::uint8_t> Receive();
+  // the simulator is stopping. With unplugAsked, an Unplug asked for while waiting also ends
+  // the wait: nullopt with *unplugAsked set.
+  std::optional<std::uint8_t> Receive(bool* unplugAsked = nullptr);
   // Hands a byte back: the next Receive returns it again without waiting or recording.
   void Unread(std::uint8_t b) { unread_ = b; }
   // Sends one byte, after the time it takes to travel; false when stopping.
@@ -31,7 +32,9 @@ class Channel {
  private:
   using Clock = std::chrono::steady_clock;
   bool WaitUntil(Clock::time_point t);
-  bool WaitFd(short events, int timeoutMs);  // false: stopping or time-out (0: just look)
+  // Waits for events on the master. Kicked: an Unplug was asked for (only when watchKick).
+  enum class Wait { Ready, TimeOut, Stopping, Kicked };
+  Wait WaitFd(short events, int timeoutMs, bool watchKick = false);
   void Record(bool fromHost, std::uint8_t b);
   Clock::duration ByteTime() const;
 

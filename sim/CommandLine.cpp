@@ -22,6 +22,7 @@ std::optional<FaultKind> KindNamed(const std::string& s) {
   if (s == "wrong-byte") return FaultKind::WrongByte;
   if (s == "refuse") return FaultKind::Refuse;
   if (s == "hang-up") return FaultKind::HangUp;
+  if (s == "late") return FaultKind::Late;
   return std::nullopt;
 }
 
@@ -32,15 +33,23 @@ std::optional<FaultTarget> TargetNamed(const std::string& s) {
   return std::nullopt;
 }
 
+// KIND:TARGET:N, and for a late answer optionally :MS.
 std::optional<Fault> ParseFault(const std::string& text) {
   const auto first = text.find(':');
   const auto second = first == std::string::npos ? first : text.find(':', first + 1);
   if (second == std::string::npos) return std::nullopt;
+  const auto third = text.find(':', second + 1);
   const auto kind = KindNamed(text.substr(0, first));
   const auto target = TargetNamed(text.substr(first + 1, second - first - 1));
-  const auto ordinal = Number<unsigned>(text.substr(second + 1), 1, 1000000000);
+  const auto ordinal = Number<unsigned>(text.substr(second + 1, third - second - 1), 1, 1000000000);
   if (!kind || !target || !ordinal) return std::nullopt;
-  return Fault{*kind, *target, *ordinal};
+  Fault fault{*kind, *target, *ordinal};
+  if (third != std::string::npos) {
+    const auto ms = Number<unsigned>(text.substr(third + 1), 1, 600000);
+    if (*kind != FaultKind::Late || !ms) return std::nullopt;
+    fault.delayMs = *ms;
+  }
+  return fault;
 }
 
 bool ParseVersion(const std::string& text, Device& device) {
@@ -161,7 +170,8 @@ std::string Usage() {
          "  --version M.m           the firmware version the devices start with (default 1.4)\n"
          "  --hang-up-ms MS         how long a hang-up keeps the cable unplugged (default 300)\n"
          "  --fault KIND:TARGET:N   a fault at the N-th (from 1) TARGET; repeatable\n"
-         "                          KIND: silence, wrong-byte, refuse, hang-up\n"
+         "                          KIND: silence, wrong-byte, refuse, hang-up, late (the\n"
+         "                          answer comes 1500 ms late; late:TARGET:N:MS for MS ms)\n"
          "                          TARGET: command, word (program-word write), call\n"
          "  --events                print a '# event' line as each step of an update happens:\n"
          "                          calling, call answered, the checks, programming mode, the\n"

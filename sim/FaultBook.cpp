@@ -4,7 +4,7 @@
 
 namespace sim {
 
-std::optional<FaultKind> FaultBook::OnCommand(std::uint8_t command) {
+std::optional<Fault> FaultBook::OnCommand(std::uint8_t command) {
   ++commands_;
   if (command == kCall) ++calls_;
   if (command == kWriteWord) ++words_;
@@ -14,9 +14,9 @@ std::optional<FaultKind> FaultBook::OnCommand(std::uint8_t command) {
         (it->target == FaultTarget::Call && command == kCall && it->ordinal == calls_) ||
         (it->target == FaultTarget::ProgramWord && command == kWriteWord && it->ordinal == words_);
     if (hit) {
-      const FaultKind kind = it->kind;
+      const Fault fault = *it;
       pending_.erase(it);
-      return kind;
+      return fault;
     }
   }
   return std::nullopt;

@@ -15,7 +15,7 @@ class FaultBook {
 
   // Counts one command byte taken by the switched-on loader and returns the fault that fires on
   // it, if any. The fault is used up: each fault fires once.
-  std::optional<FaultKind> OnCommand(std::uint8_t command);
+  std::optional<Fault> OnCommand(std::uint8_t command);
 
  private:
   std::vector<Fault> pending_;

@@ -11,17 +11,35 @@ namespace sim {
 
 void Loader::Run() {
   for (;;) {
-    const std::optional<std::uint8_t> b = channel_.Receive();
+    bool unplugAsked = false;
+    const std::optional<std::uint8_t> b = channel_.Receive(&unplugAsked);
+    if (unplugAsked) {
+      unsigned downMs = 0;
+      {
+        std::lock_guard lock(shared_.mutex);
+        downMs = shared_.unplugDownMs;
+        shared_.unplugAsked = false;
+      }
+      if (HangUp(downMs) == Flow::Stop) return;
+      continue;
+    }
     if (!b) return;
     if (!SwitchedOn(*b) || !IsCommand(*b)) continue;  // off, or a stray digit or acknowledgement
-    MaybeFault fault;
+    std::optional<Fault> fired;
     {
       std::lock_guard lock(shared_.mutex);
-      fault = shared_.faults.OnCommand(*b);
+      fired = shared_.faults.OnCommand(*b);
+    }
+    MaybeFault fault;
+    answerDelayMs_ = 0;
+    if (fired && fired->kind == FaultKind::Late) {
+      answerDelayMs_ = fired->delayMs;  // carried out as usual, answered late
+    } else if (fired) {
+      fault = fired->kind;
     }
     Flow flow = Flow::Ok;
     if (fault == FaultKind::HangUp) {
-      flow = HangUp();
+      flow = HangUp(shared_.options.hangUpDownMs);
     } else if (called_ || *b == kCall || *b == kRelease) {
       flow = Dispatch(*b, fault);
     }
@@ -83,10 +101,10 @@ Loader::Flow Loader::Dispatch(std::uint8_t command, MaybeFault fault) {
 
 // Unplug and replug: the host's descriptor hangs up; after a while a new pty stands behind the
 // same dev link. The device itself keeps running, with its memories and its state.
-Loader::Flow Loader::HangUp() {
+Loader::Flow Loader::HangUp(unsigned downMs) {
   channel_.Reset();
   shared_.pty.Close();
-  if (!channel_.SleepMs(shared_.options.hangUpDownMs)) return Flow::Stop;
+  if (!channel_.SleepMs(downMs)) return Flow::Stop;
   std::string error;
   if (!shared_.pty.Open(&error)) {
     std::fprintf(stderr, "orb42-loader-sim: replug failed: %s\n", error.c_str());
@@ -207,7 +225,7 @@ Loader::Flow Loader::OnSetSpeed(MaybeFault fault) {
   const std::optional<std::uint32_t> speed = SpeedForDivisor(divisor);
   if (!speed) return Answer(kRefusal, fault);
   if (fault) return Answer(kAck, fault);
-  if (!channel_.Send(kAck)) return Flow::Stop;
+  if (!SendAnswerByte(kAck)) return Flow::Stop;
   {
     std::lock_guard lock(shared_.mutex);
     shared_.lineSpeed = *speed;
@@ -238,7 +256,7 @@ Loader::Flow Loader::SendPair(std::uint8_t value, bool corruptFirst) {
   const unsigned nibbles[2] = {static_cast<unsigned>(value >> 4), value & 0x0Fu};
   for (int i = 0; i < 2; ++i) {
     const unsigned nibble = nibbles[i] + ((corruptFirst && i == 0) ? 1 : 0);
-    if (!channel_.Send(HexDigit(nibble))) return Flow::Stop;
+    if (!SendAnswerByte(HexDigit(nibble))) return Flow::Stop;
     const std::optional<std::uint8_t> ack = channel_.Receive();
     if (!ack) return Flow::Stop;
     if (*ack != kAck) {
@@ -255,8 +273,19 @@ Loader::Flow Loader::Answer(std::uint8_t normal, MaybeFault fault) {
   if (fault == FaultKind::Silence) return Flow::Abort;
   if (fault == FaultKind::WrongByte) b = 0x00;
   if (fault == FaultKind::Refuse) b = kRefusal;
-  if (!channel_.Send(b)) return Flow::Stop;
+  if (!SendAnswerByte(b)) return Flow::Stop;
   return fault ? Flow::Abort : Flow::Ok;
+}
+
+// The first answer byte of a command waits out a Late fault's delay; the loader reads nothing
+// meanwhile.
+bool Loader::SendAnswerByte(std::uint8_t b) {
+  if (answerDelayMs_ > 0) {
+    const unsigned delay = answerDelayMs_;
+    answerDelayMs_ = 0;
+    if (!channel_.SleepMs(delay)) return false;
+  }
+  return channel_.Send(b);
 }
 
 // Sends values as hex pairs; a WrongByte fault corrupts the first digit only.

@@ -23,7 +23,8 @@ class Loader {
   bool SwitchedOn(std::uint8_t b);
   void NextDevice();
   Flow Dispatch(std::uint8_t command, MaybeFault fault);
-  Flow HangUp();
+  Flow HangUp(unsigned downMs);
+  bool SendAnswerByte(std::uint8_t b);
 
   Flow OnCall(MaybeFault fault);
   Flow OnRelease(MaybeFault fault);
@@ -50,6 +51,7 @@ class Loader {
   bool programming_ = false;
   bool version15Written_ = false;
   bool nextDevicePending_ = false;
+  unsigned answerDelayMs_ = 0;  // a Late fault: how long the command's first answer byte waits
 };
 
 }  // namespace sim

@@ -23,6 +23,7 @@ struct LoaderSim::Impl {
 
 LoaderSim::LoaderSim(Options options) : impl_(new Impl(options)) {
   Shared& s = impl_->shared;
+  s.kickFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   s.memory = FreshDevice(options.device);
   for (const Fault& f : options.faults) s.faults.Add(f);
 }
@@ -33,6 +34,7 @@ LoaderSim::~LoaderSim() {
     std::lock_guard lock(impl_->shared.mutex);
     RemoveTrees(impl_->shared.trees);
   }
+  if (impl_->shared.kickFd >= 0) close(impl_->shared.kickFd);
   delete impl_;
 }
 
@@ -155,6 +157,17 @@ void LoaderSim::AddFault(const Fault& fault) {
 void LoaderSim::ClearFaults() {
   std::lock_guard lock(impl_->shared.mutex);
   impl_->shared.faults.Clear();
+}
+
+void LoaderSim::Unplug(unsigned downMs) {
+  Shared& s = impl_->shared;
+  {
+    std::lock_guard lock(s.mutex);
+    s.unplugDownMs = downMs;
+    s.unplugAsked = true;
+  }
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = write(s.kickFd, &one, sizeof one);
 }
 
 std::vector<TrafficByte> LoaderSim::Transcript() const {

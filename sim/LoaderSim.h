@@ -23,7 +23,11 @@
 //   carried out (nothing stored, no state change); a command that has no answer (0x91, or one
 //   ignored before a call) gives a Silence/WrongByte/Refuse fault nothing to change, but uses
 //   it up. A HangUp takes effect on the command byte itself: the rest of the command is lost
-//   with the cable. The device keeps its state across a hang-up.
+//   with the cable. The device keeps its state across a hang-up. Late carries the command out
+//   and answers it, but only delayMs after the answer was due; the loader takes no byte in the
+//   meantime, so whatever the host sends meanwhile waits on the line.
+// - Unplug(): the cable is pulled between two commands (the loader is not in the middle of
+//   one), and plugged back in later, as with a HangUp fault.
 // - Next device: after a release that follows a write of version 1.5 (cells 126 = 1, 127 = 5),
 //   the next call byte meets a fresh device, which is off again: that call is its first call,
 //   so it answers once switchOnDelayMs have passed (at once with no delay).
@@ -48,6 +52,7 @@ enum class FaultKind {
   WrongByte,  // the first answer byte is wrong (0x00 instead of 0x84, a corrupt digit ...)
   Refuse,     // the call 0x80 is answered with 0x85
   HangUp,     // unplug and replug: the master is closed, a new pty appears behind the link
+  Late,       // the answer comes, but delayMs late
 };
 
 enum class FaultTarget {
@@ -59,7 +64,8 @@ enum class FaultTarget {
 struct Fault {
   FaultKind kind;
   FaultTarget target;
-  unsigned ordinal;  // 1-based
+  unsigned ordinal;         // 1-based
+  unsigned delayMs = 1500;  // Late only: how late the answer comes
 };
 
 struct Options {
@@ -115,6 +121,9 @@ class LoaderSim {
   void SetDevice(const Device& device);  // replaces identity, type, serial and version
   void AddFault(const Fault& fault);
   void ClearFaults();
+  // Pulls the cable out now, or as soon as the command under way is done, and plugs it back in
+  // downMs later (a new pty behind the same dev link; HangUps() grows once it is back).
+  void Unplug(unsigned downMs);
 
   std::vector<TrafficByte> Transcript() const;
   void ClearTranscript();

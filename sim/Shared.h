@@ -18,6 +18,7 @@ struct Shared {
 
   const Options options;  // fixed at construction (faults and device live on below)
   int wakeFd = -1;        // eventfd: readable once Stop was asked for
+  int kickFd = -1;        // eventfd: readable once Unplug was asked for
 
   // The pty is replaced only by the serving thread (hang-up) or before it runs (Start).
   Pty pty;
@@ -34,6 +35,8 @@ struct Shared {
   std::string slavePath;
   Trees trees;
   bool stopping = false;
+  unsigned unplugDownMs = 0;  // the Unplug asked for, taken by the serving thread
+  bool unplugAsked = false;
 };
 
 }  // namespace sim

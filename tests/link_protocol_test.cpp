@@ -201,7 +201,7 @@ TEST_F(PtyLink, ProgramWordIsRepeatedAfterAWrongAnswerWithAPurge) {
   // taken as the next attempt's answer.
   script.Expect(command).Send({0x00, 0x55}).Expect(command).Send({kAck});
   for (int i = 0; i < 4; ++i) script.Expect(command).Send({0x00});
-  script.Expect(command).Expect(command).Send({kAck});  // silence: repeated without a purge
+  script.Expect(command).Expect(command).Send({kAck});  // silence: a purge, then the repeat
   script.ReleaseConnected();
   peer.Run(script);
 
@@ -220,8 +220,32 @@ TEST_F(PtyLink, ProgramWordIsRepeatedAfterAWrongAnswerWithAPurge) {
   start = Now();
   EXPECT_EQ(link.WriteProgramWord(0x100, 0xABCD), LinkOk);
   const std::uint64_t took = Now() - start;
-  EXPECT_GE(took, 1100u);
-  EXPECT_LT(took, 2000u);
+  EXPECT_GE(took, 2100u);  // the read time-out, then the purge's second
+  EXPECT_LT(took, 3000u);
+  EXPECT_EQ(link.Close(), LinkOk);
+  ExpectExactExchange(script);
+}
+
+// An answer that comes after the read time-out must not be taken for the answer to the repeat:
+// every later answer would be read one command late, and a refused word would pass for the
+// acknowledgement of the next one and never be repeated.
+TEST_F(PtyLink, AnswerThatComesLateIsPurgedBeforeTheWordIsRepeated) {
+  const Bytes first = ProgramWordBytes(0x100, 0x1234);
+  const Bytes second = ProgramWordBytes(0x101, 0x5678);
+  Script script;
+  ToProgramming(script);
+  script.Expect(first).Pause(1400).Send({kAck});  // late: after the host's 1100 ms
+  script.Expect(first).Send({kAck});
+  script.Expect(second).Send({0x00});  // refused: must be purged and repeated
+  script.Expect(second).Send({kAck});
+  script.ReleaseConnected();
+  peer.Run(script);
+
+  ASSERT_EQ(link.Connect(1), LinkOk);
+  ASSERT_EQ(link.Unlock(), LinkOk);
+  ASSERT_EQ(link.EnterProgramming(), LinkOk);
+  EXPECT_EQ(link.WriteProgramWord(0x100, 0x1234), LinkOk);
+  EXPECT_EQ(link.WriteProgramWord(0x101, 0x5678), LinkOk);
   EXPECT_EQ(link.Close(), LinkOk);
   ExpectExactExchange(script);
 }

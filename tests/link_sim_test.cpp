@@ -96,6 +96,21 @@ TEST_F(SimLink, UnplugIsAnErrorAndTheReplugCanBeCalledAgain) {
   EXPECT_EQ(link->Close(), LinkOk);
 }
 
+// The cable pulled while the host waits between two calls: the next call fails to go out, the
+// port is given up, and a later call opens the replugged bridge afresh.
+TEST_F(SimLink, CableUnpluggedBetweenTwoCallsIsOpenedAfreshLater) {
+  loader.AddFault({sim::FaultKind::Silence, sim::FaultTarget::Call, 1});
+  EXPECT_EQ(link->Connect(1), LinkTimeout);
+  ASSERT_TRUE(link->IsOpen());
+  loader.Unplug(2000);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(link->Connect(1), EIO);
+  EXPECT_FALSE(link->IsOpen()) << "the dead descriptor is not kept";
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  EXPECT_EQ(link->Connect(1), LinkOk);
+  EXPECT_EQ(link->Close(), LinkOk);
+}
+
 TEST_F(SimLink, WrongAnswerToAProgramWordIsRepeated) {
   loader.AddFault({sim::FaultKind::WrongByte, sim::FaultTarget::ProgramWord, 1});
   ASSERT_EQ(link->Connect(1), LinkOk);

@@ -178,6 +178,11 @@ struct FaultCase {
   std::optional<std::uint8_t> answer;  // its first answer byte
 };
 
+// CTest lists each case by this name rather than by the bytes of the structure.
+void PrintTo(const FaultCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class SimFaultTest : public SimTest, public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(SimFaultTest, FaultSpoilsItsCommandOnceAndOnlyOnce) {
@@ -228,6 +233,50 @@ TEST_F(SimTest, WrongAnswerToAProgramWordLeavesItUnwrittenUntilTheRepeat) {
   EXPECT_EQ(host_->Ask(WordWrite(0x0032, 0x0303)), kAck);
   EXPECT_EQ(sim_->ProgramMemory()[0x0031], 0x0202);
   EXPECT_EQ(sim_->ProgramMemory()[0x0032], 0x0303);
+}
+
+// A late answer: the command is carried out, its answer comes after the delay, and what the host
+// sent meanwhile is taken only afterwards, in order.
+TEST_F(SimTest, LateAnswerComesAfterItsDelayWithTheCommandCarriedOut) {
+  sim::Options options;
+  options.faults = {{sim::FaultKind::Late, sim::FaultTarget::ProgramWord, 1, 600}};
+  StartSim(options);
+  CallUnlockAndProgram();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(host_->Ask(WordWrite(0x0030, 0x0101), 300), std::nullopt);
+  host_->Send(WordWrite(0x0031, 0x0202));  // the host's repeat or next word, while it waits
+  EXPECT_EQ(host_->Read(1000), kAck);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, Ms(600));
+  EXPECT_EQ(host_->Read(1000), kAck) << "the word sent meanwhile is answered after";
+  EXPECT_EQ(sim_->ProgramMemory()[0x0030], 0x0101);
+  EXPECT_EQ(sim_->ProgramMemory()[0x0031], 0x0202);
+  EXPECT_EQ(host_->Ask(WordWrite(0x0032, 0x0303), 300), kAck) << "the fault fires once";
+}
+
+// Unplugged between two commands: the host sees the hang-up at once, and the cable comes back
+// behind the same dev link only after the time asked for.
+TEST_F(SimTest, UnplugBetweenCommandsReplugsAfterTheTimeAskedFor) {
+  TempDir dir;
+  sim_ = std::make_unique<sim::LoaderSim>();
+  ASSERT_TRUE(sim_->BuildTrees(dir.path));
+  ASSERT_TRUE(sim_->Start());
+  const std::string link = sim_->DevDir() + "/ttyUSB0";
+  {
+    RawHost host(link);
+    ASSERT_TRUE(host.ok());
+    ASSERT_EQ(host.Ask({0x80}), 0x81);
+    sim_->Unplug(500);
+    pollfd p{host.fd(), POLLIN, 0};
+    ASSERT_EQ(poll(&p, 1, 1000), 1);
+    EXPECT_TRUE(p.revents & (POLLHUP | POLLERR)) << "the host sees the cable go";
+  }
+  std::this_thread::sleep_for(Ms(250));
+  EXPECT_EQ(sim_->HangUps(), 0u) << "still unplugged";
+  for (int i = 0; i < 100 && sim_->HangUps() == 0; ++i) std::this_thread::sleep_for(Ms(10));
+  ASSERT_EQ(sim_->HangUps(), 1u);
+  RawHost again(link);
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.Ask({0x80}), 0x81);
 }
 
 TEST_F(SimTest, HangUpReplugsANewWorkingPtyBehindTheDevLink) {
@@ -441,11 +490,18 @@ TEST(SimTrees, RefusesTheSystemTrees) {
 TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   sim::CommandLine cl = sim::DefaultCommandLine();
   EXPECT_TRUE(cl.options.pacing);
-  ASSERT_TRUE(
-      sim::ParseCommandLine({"--dir", "/tmp/x", "--no-pacing", "--switch-on-delay=50", "--identity",
-                             "P02", "--type", "3", "--serial", "399999999", "--version", "1.5",
-                             "--fault", "hang-up:word:7", "--fault", "refuse:call:1", "--events"},
-                            cl, nullptr));
+  ASSERT_TRUE(sim::ParseCommandLine({"--dir",       "/tmp/x",
+                                     "--no-pacing", "--switch-on-delay=50",
+                                     "--identity",  "P02",
+                                     "--type",      "3",
+                                     "--serial",    "399999999",
+                                     "--version",   "1.5",
+                                     "--fault",     "hang-up:word:7",
+                                     "--fault",     "refuse:call:1",
+                                     "--fault",     "late:word:300",
+                                     "--fault",     "late:command:5:2500",
+                                     "--events"},
+                                    cl, nullptr));
   EXPECT_EQ(cl.dir, "/tmp/x");
   EXPECT_FALSE(cl.options.pacing);
   EXPECT_EQ(cl.options.switchOnDelayMs, 50u);
@@ -453,11 +509,15 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   EXPECT_EQ(cl.options.device.deviceType, 3);
   EXPECT_EQ(cl.options.device.serialNumber, 399999999u);
   EXPECT_EQ(cl.options.device.versionMinor, 5);
-  ASSERT_EQ(cl.options.faults.size(), 2u);
+  ASSERT_EQ(cl.options.faults.size(), 4u);
   EXPECT_EQ(cl.options.faults[0].kind, sim::FaultKind::HangUp);
   EXPECT_EQ(cl.options.faults[0].target, sim::FaultTarget::ProgramWord);
   EXPECT_EQ(cl.options.faults[0].ordinal, 7u);
   EXPECT_EQ(cl.options.faults[1].target, sim::FaultTarget::Call);
+  EXPECT_EQ(cl.options.faults[2].kind, sim::FaultKind::Late);
+  EXPECT_EQ(cl.options.faults[2].delayMs, 1500u);
+  EXPECT_EQ(cl.options.faults[3].ordinal, 5u);
+  EXPECT_EQ(cl.options.faults[3].delayMs, 2500u);
   EXPECT_TRUE(cl.events);
   EXPECT_FALSE(sim::DefaultCommandLine().events);
 
@@ -473,6 +533,9 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
                                              {"--fault", "silence:command:0"},
                                              {"--fault", "loud:command:1"},
                                              {"--fault", "silence:command"},
+                                             {"--fault", "silence:command:1:100"},
+                                             {"--fault", "late:word:1:0"},
+                                             {"--fault", "late:word:1:x"},
                                              {"--switch-on-delay", "1s"},
                                              {"--no-pacing=1"},
                                              {"--events=yes"}}) {

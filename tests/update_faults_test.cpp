@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <ostream>
+#include <thread>
 
 #include "app/PeriodicTimer.h"
 #include "app/WizardMessages.h"
@@ -15,52 +18,69 @@ using sim::FaultTarget;
 
 // Command bytes of one clean update, counted from 1: the call, identity, type, four reads of the
 // serial number, two of the version, unlock, programming, 983 words, then the two version cells.
-constexpr unsigned kCallCommand = 1, kIdentityCommand = 2, kTypeCommand = 3,
-                   kSerialCommand = 4, kVersionCommand = 8, kUnlockCommand = 10,
-                   kProgrammingCommand = 11, kMinorVersionCommand = 995,
-                   kMajorVersionCommand = 996;
+constexpr unsigned kCallCommand = 1, kIdentityCommand = 2, kTypeCommand = 3, kSerialCommand = 4,
+                   kVersionCommand = 8, kUnlockCommand = 10, kProgrammingCommand = 11,
+                   kMinorVersionCommand = 995, kMajorVersionCommand = 996;
 
 struct Case {
   const char* behaviour;
-  sim::Fault fault;
+  std::vector<sim::Fault> faults;
   std::vector<int> outcomes;  // the messages other than WM_STEP_DONE, in order
   int refusal = -1;           // the wParam of a WM_DEVICE_REFUSED among them
 };
 
 const Case kCases[] = {
-    {"the call refused once costs one attempt", {FaultKind::Refuse, FaultTarget::Call, 1}, {}},
+    {"the call refused once costs one attempt", {{FaultKind::Refuse, FaultTarget::Call, 1}}, {}},
     {"the cable unplugged at the call costs one attempt",
-     {FaultKind::HangUp, FaultTarget::Call, 1}, {}},
-    {"no identity", {FaultKind::Silence, FaultTarget::Command, kIdentityCommand},
+     {{FaultKind::HangUp, FaultTarget::Call, 1}},
+     {}},
+    {"no identity",
+     {{FaultKind::Silence, FaultTarget::Command, kIdentityCommand}},
      {WM_LINK_FAILED}},
     {"a garbled identity is refused as another device",
-     {FaultKind::WrongByte, FaultTarget::Command, kIdentityCommand},
-     {WM_DEVICE_REFUSED}, RefusedIdentity},
-    {"no device type", {FaultKind::Silence, FaultTarget::Command, kTypeCommand},
+     {{FaultKind::WrongByte, FaultTarget::Command, kIdentityCommand}},
+     {WM_DEVICE_REFUSED},
+     RefusedIdentity},
+    {"no device type",
+     {{FaultKind::Silence, FaultTarget::Command, kTypeCommand}},
      {WM_LINK_FAILED}},
-    {"no serial number", {FaultKind::Silence, FaultTarget::Command, kSerialCommand},
+    {"no serial number",
+     {{FaultKind::Silence, FaultTarget::Command, kSerialCommand}},
      {WM_LINK_FAILED}},
-    {"no version", {FaultKind::Silence, FaultTarget::Command, kVersionCommand},
-     {WM_LINK_FAILED}},
-    {"unlock refused", {FaultKind::WrongByte, FaultTarget::Command, kUnlockCommand},
+    {"no version", {{FaultKind::Silence, FaultTarget::Command, kVersionCommand}}, {WM_LINK_FAILED}},
+    {"unlock refused",
+     {{FaultKind::WrongByte, FaultTarget::Command, kUnlockCommand}},
      {WM_LINK_FAILED}},
     {"cable unplugged entering programming",
-     {FaultKind::HangUp, FaultTarget::Command, kProgrammingCommand}, {WM_LINK_FAILED}},
-    {"cable unplugged at the first word", {FaultKind::HangUp, FaultTarget::ProgramWord, 1},
+     {{FaultKind::HangUp, FaultTarget::Command, kProgrammingCommand}},
+     {WM_LINK_FAILED}},
+    {"cable unplugged at the first word",
+     {{FaultKind::HangUp, FaultTarget::ProgramWord, 1}},
      {WM_LINK_FAILED}},
     {"cable unplugged in the middle of a record",
-     {FaultKind::HangUp, FaultTarget::ProgramWord, 500}, {WM_LINK_FAILED}},
-    {"cable unplugged at the last word", {FaultKind::HangUp, FaultTarget::ProgramWord, 983},
+     {{FaultKind::HangUp, FaultTarget::ProgramWord, 500}},
+     {WM_LINK_FAILED}},
+    {"cable unplugged at the last word",
+     {{FaultKind::HangUp, FaultTarget::ProgramWord, 983}},
      {WM_LINK_FAILED}},
     {"a wrong answer to a word is repeated by the link",
-     {FaultKind::WrongByte, FaultTarget::ProgramWord, 500}, {}},
+     {{FaultKind::WrongByte, FaultTarget::ProgramWord, 500}},
+     {}},
+    // The late answer must not be read as the answer to the repeat: every later answer would
+    // come one word late, and the refusal of word 302 would pass for word 303's acknowledgement.
+    {"a late answer to a word does not hide a refused word after it",
+     {{FaultKind::Late, FaultTarget::ProgramWord, 300, 1500},
+      {FaultKind::WrongByte, FaultTarget::ProgramWord, 302}},
+     {}},
     {"cable unplugged at the minor version cell",
-     {FaultKind::HangUp, FaultTarget::Command, kMinorVersionCommand}, {WM_LINK_FAILED}},
+     {{FaultKind::HangUp, FaultTarget::Command, kMinorVersionCommand}},
+     {WM_LINK_FAILED}},
     // The minor cell is written first: the device already reads 1.5 with every word in place,
     // and the next attempt is told, truly, that the update is installed.
     {"cable unplugged at the major version cell",
-     {FaultKind::HangUp, FaultTarget::Command, kMajorVersionCommand},
-     {WM_LINK_FAILED, WM_DEVICE_REFUSED}, RefusedVersion},
+     {{FaultKind::HangUp, FaultTarget::Command, kMajorVersionCommand}},
+     {WM_LINK_FAILED, WM_DEVICE_REFUSED},
+     RefusedVersion},
 };
 
 std::vector<int> Outcomes(const testsupport::MessageSpy& spy) {
@@ -70,12 +90,17 @@ std::vector<int> Outcomes(const testsupport::MessageSpy& spy) {
   return outcomes;
 }
 
+// CTest lists each case by its behaviour rather than by the bytes of the structure.
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.behaviour;
+}
+
 class UpdateFaults : public ::testing::TestWithParam<Case> {};
 
 TEST_P(UpdateFaults, DeviceEndsUpdatedAfterTheUserTriesAgain) {
   const Case& c = GetParam();
   sim::Options options;
-  options.faults = {c.fault};
+  options.faults = c.faults;
   options.hangUpDownMs = 200;
   testsupport::SimWizard w(options);
   TFormMj& f = w.Form();
@@ -114,6 +139,24 @@ INSTANTIATE_TEST_SUITE_P(Faults, UpdateFaults, ::testing::ValuesIn(kCases),
                              name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
                            return name;
                          });
+
+// The cable pulled while the wizard waits between two calls on step 7, and plugged back in two
+// seconds later: the next call gives the dead port up, and the one after finds the device.
+TEST(UpdateFaultsConnect, CableUnpluggedBetweenTwoCallsIsFoundAgain) {
+  sim::Options options;
+  options.switchOnDelayMs = 3000;  // the user switches the remote on a little late
+  testsupport::SimWizard w(options);
+  TFormMj& f = w.Form();
+  w.GoToStep7();
+  w.Tick();  // the first call goes unanswered
+  ASSERT_EQ(f.WizardStep, 7);
+  w.Sim().Unplug(2000);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); });
+  EXPECT_EQ(f.WizardStep, 10);
+  EXPECT_EQ(Outcomes(w.Spy()), std::vector<int>{});
+  EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
+}
 
 TEST(UpdateFaultsVersion, FailedVersionWriteIsReportedNotCelebrated) {
   sim::Options options;
