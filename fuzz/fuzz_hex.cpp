@@ -66,6 +66,8 @@ void CheckDecodedAsRead(const std::string& record, const char* text) {
     FUZZ_CHECK(decoded.DataWord(k) == word, "word %u of '%s' decodes as 0x%X", k, record.c_str(),
                decoded.DataWord(k));
     FUZZ_CHECK(decoded.EepromByte(k) == (word & 0xFF), "EEPROM byte %u of '%s'", k, record.c_str());
+    FUZZ_CHECK(cls != AddressClass::Eeprom || word < 0x100,
+               "EEPROM word %u of '%s' loses its high byte", k, record.c_str());
   }
 }
 

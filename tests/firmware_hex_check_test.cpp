@@ -33,6 +33,13 @@ std::vector<unsigned> Bytes(unsigned count) {
   return std::vector<unsigned>(count, 0x34);
 }
 
+// EEPROM data as files give it: one word per cell, its high byte zero.
+std::vector<unsigned> EepromBytes(unsigned count) {
+  std::vector<unsigned> bytes(count, 0x00);
+  for (unsigned i = 0; i < count; i += 2) bytes[i] = 0x5A;
+  return bytes;
+}
+
 }  // namespace
 
 TEST(FirmwareHexCheck, RefusesWhatTheWizardWouldWriteWrongly) {
@@ -67,6 +74,10 @@ TEST(FirmwareHexCheck, RefusesWhatTheWizardWouldWriteWrongly) {
       {"EEPROM cell 256 reached", Rec(0x43FE, Bytes(4)) + kEnd, 1, "reaches cell 256"},
       {"EEPROM into serial number", Rec(0x42EC, Bytes(6)) + kEnd, 1, "cells 120 to 127"},
       {"EEPROM version cell", Rec(0x42FE, Bytes(2)) + kEnd, 1, "cells 120 to 127"},
+      {"EEPROM word with a high byte", ":0242000012ABFF\n" + std::string(kEnd), 1,
+       "high byte 0xAB"},
+      {"EEPROM high byte in a later word", Rec(0x4210, {0x01, 0x00, 0x02, 0x01}) + kEnd, 1,
+       "EEPROM word at 0x4212"},
       {"no end record", Rec(0x0060, Bytes(2)), 1, "no end record"},
       {"empty file", "", 0, "no end record"},
       {"record after the end", kEnd + Rec(0x0060, Bytes(2)), 2, "after the end record"},
@@ -86,10 +97,10 @@ TEST(FirmwareHexCheck, AcceptsTheEdgesOfEveryRule) {
   const std::string text = Rec(0x0000, {0x00, 0x00}, 4) +  // upper address 0
                            Rec(0x0060, Bytes(16)) +        // first program word
                            Rec(0x377E, Bytes(2)) +         // program word 7103
-                           Rec(0x4200, Bytes(21 & ~1)) +   // EEPROM cells 0 to 9
-                           Rec(0x42EC, Bytes(4)) +         // cells 118 and 119
-                           Rec(0x4300, Bytes(2)) +         // cell 128
-                           Rec(0x43FE, Bytes(2)) +         // cell 255
+                           Rec(0x4200, EepromBytes(20)) +  // EEPROM cells 0 to 9
+                           Rec(0x42EC, EepromBytes(4)) +   // cells 118 and 119
+                           Rec(0x4300, EepromBytes(2)) +   // cell 128
+                           Rec(0x43FE, EepromBytes(2)) +   // cell 255
                            Rec(0x0100, {}) +               // no data
                            kEnd;
   const HexCheck check = CheckHexText(text);

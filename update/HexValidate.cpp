@@ -21,6 +21,12 @@ std::string Hex4(std::uint32_t value) {
   return text;
 }
 
+std::string Hex2(std::uint32_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%02X", static_cast<unsigned>(value));
+  return text;
+}
+
 int DigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -68,13 +74,21 @@ std::optional<std::string> CheckProgramData(std::uint32_t last) {
   return std::nullopt;
 }
 
-std::optional<std::string> CheckEepromData(std::uint32_t first, std::uint32_t last) {
+// Every EEPROM byte takes a whole word of the file, and only its low byte reaches the cell: a
+// high byte other than zero would be dropped without a word.
+std::optional<std::string> CheckEepromData(const Record& r, std::uint32_t first,
+                                           std::uint32_t last) {
   const std::uint32_t firstCell = EepromCellOf(first), lastCell = EepromCellOf(last);
   if (lastCell >= kEepromSize)
     return "EEPROM data reaches cell " + std::to_string(lastCell) + " (the EEPROM has " +
            std::to_string(kEepromSize) + ")";
   if (firstCell <= kLastIdentityCell && lastCell >= kFirstIdentityCell)
     return "EEPROM data over cells 120 to 127 (the device's serial number and version)";
+  for (std::uint32_t k = 0; 2 * k + 1 < r.count; ++k) {
+    if (r.data[2 * k + 1] != 0)
+      return "EEPROM word at " + Hex4(r.address + 2 * k) + " has the high byte " +
+             Hex2(r.data[2 * k + 1]) + " (the EEPROM cell takes the low byte only)";
+  }
   return std::nullopt;
 }
 
@@ -97,7 +111,7 @@ std::optional<std::string> CheckData(const Record& r, std::size_t lineNo, HexChe
     return "odd byte count or odd address in program or EEPROM data (" + Hex4(r.address) + ", " +
            std::to_string(r.count) + " bytes)";
   if (cls == AddressClass::ProgramMemory) return CheckProgramData(last);
-  return CheckEepromData(first, last);
+  return CheckEepromData(r, first, last);
 }
 
 std::optional<std::string> CheckRecord(const Record& r, std::size_t lineNo, HexCheck& out) {
