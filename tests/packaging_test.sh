@@ -1,8 +1,9 @@
 #!/bin/sh
 # Checks of what installing the wizard puts on a machine; run by CTest (see packaging/).
 #   desktop FILE              desktop-file-validate accepts the menu entry
-#   install BUILD SOURCE      cmake --install into a staging directory holds the program, the
-#                             menu entry, both icons and the udev rule, and no simulator
+#   install BUILD SOURCE      cmake --install into a staging directory, with the prefix /usr
+#                             and with /usr/local, holds the program, the menu entry, both
+#                             icons and the udev rule where udev reads it, and no simulator
 #   deb BUILD                 the Debian package from CPack holds the same files, with its
 #                             version, maintainer and computed dependencies
 # Exit status 77: a tool is missing, the check is skipped.
@@ -19,15 +20,40 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
-# The five installed paths under a prefix, one a line.
+# The five installed paths under a prefix, one a line; the udev rule in the directory given
+# second (default: udev's own directory under the prefix).
 installed_files() {
   cat <<LIST
 $1/bin/orb42-update
 $1/share/applications/orb42-update.desktop
 $1/share/icons/hicolor/32x32/apps/orb42-update.png
 $1/share/icons/hicolor/256x256/apps/orb42-update.png
-$1/lib/udev/rules.d/70-orb42-cp210x.rules
+${2:-$1/lib/udev/rules.d}/70-orb42-cp210x.rules
 LIST
+}
+
+# Installs with DESTDIR=$staging/$name and the prefix $2, and checks the five files, the rule in
+# $3 (a path on the target machine) and nothing else.
+check_install() {
+  name=$1 prefix=$2 rules=$3
+  root=$staging/$name
+  DESTDIR=$root cmake --install "$build" --prefix "$prefix" >"$staging/install.log" ||
+    fail "cmake --install --prefix $prefix failed: $(cat "$staging/install.log")"
+  installed_files "$root$prefix" "$root$rules" | while read -r f; do
+    [ -f "$f" ] || fail "prefix $prefix: not installed: ${f#"$root"}"
+  done
+  [ -x "$root$prefix/bin/orb42-update" ] || fail "bin/orb42-update is not executable"
+  cmp -s "$source/assets/icon.png" "$root$prefix/share/icons/hicolor/32x32/apps/orb42-update.png" ||
+    fail "the 32x32 icon is not assets/icon.png"
+  cmp -s "$source/assets/icon-256.png" \
+    "$root$prefix/share/icons/hicolor/256x256/apps/orb42-update.png" ||
+    fail "the 256x256 icon is not assets/icon-256.png"
+  rule="$root$rules/70-orb42-cp210x.rules"
+  grep -q 'ATTRS{idVendor}=="10c4", ATTRS{idProduct}=="ea60", TAG+="uaccess"' "$rule" ||
+    fail "the udev rule lost its uaccess tag"
+  grep -q 'ENV{ID_MM_DEVICE_IGNORE}="1"' "$rule" || fail "the udev rule does not keep ModemManager away"
+  extra=$(find "$root" -type f | grep -v -x -F "$(installed_files "$root$prefix" "$root$rules")" || true)
+  [ -z "$extra" ] || fail "prefix $prefix: installed beyond the five files: $extra"
 }
 
 case $mode in
@@ -39,21 +65,10 @@ case $mode in
     ;;
   install)
     build=$2 source=$3
-    cmake --install "$build" --prefix "$staging/usr" >"$staging/install.log" ||
-      fail "cmake --install failed: $(cat "$staging/install.log")"
-    installed_files "$staging/usr" | while read -r f; do
-      [ -f "$f" ] || fail "not installed: ${f#"$staging"}"
-    done
-    [ -x "$staging/usr/bin/orb42-update" ] || fail "bin/orb42-update is not executable"
-    cmp -s "$source/assets/icon.png" "$staging/usr/share/icons/hicolor/32x32/apps/orb42-update.png" ||
-      fail "the 32x32 icon is not assets/icon.png"
-    cmp -s "$source/assets/icon-256.png" \
-      "$staging/usr/share/icons/hicolor/256x256/apps/orb42-update.png" ||
-      fail "the 256x256 icon is not assets/icon-256.png"
-    grep -q 'ATTRS{idVendor}=="10c4", ATTRS{idProduct}=="ea60", TAG+="uaccess"' \
-      "$staging/usr/lib/udev/rules.d/70-orb42-cp210x.rules" || fail "the udev rule lost its uaccess tag"
-    extra=$(find "$staging/usr" -type f | grep -v -x -F "$(installed_files "$staging/usr")" || true)
-    [ -z "$extra" ] || fail "installed beyond the five files: $extra"
+    # A system install: the rule in udev's own directory under /usr.
+    check_install system /usr /usr/lib/udev/rules.d
+    # A local install: udev never reads /usr/local/lib/udev/rules.d, so the rule goes to /etc.
+    check_install local /usr/local /etc/udev/rules.d
     ;;
   deb)
     build=$2
