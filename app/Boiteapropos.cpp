@@ -2,10 +2,10 @@
 
 #include <QDesktopServices>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QUrl>
 
@@ -82,16 +82,27 @@ void TFormAPropos::SetLanguage(LanguageIndex n) {
   ButtonOk->setText(QString::fromUtf8(txt::AboutOk.Get(n)));
 }
 
-void TFormAPropos::ButtonOkClick() { accept(); }
+void TFormAPropos::ButtonOkClick() {
+  accept();
+}
 
-void TFormAPropos::LabelNomSiteClick() { BrowseInternet(QString::fromUtf8(maker::WebAddress)); }
+void TFormAPropos::LabelNomSiteClick() {
+  BrowseInternet(QString::fromUtf8(maker::WebAddress));
+}
 
-void TFormAPropos::LabelMelClick() { BrowseInternet(QString::fromUtf8(maker::MailLink)); }
+void TFormAPropos::LabelMelClick() {
+  BrowseInternet(QString::fromUtf8(maker::MailLink));
+}
 
 // The system's default handler opens the address; a failure is not reported and the dialog
-// stays open.
+// stays open. The mail link has always carried a blank after "mailto:", which would reach the
+// mail program as "%20" in front of the address: the address goes without it.
 void TFormAPropos::BrowseInternet(const QString& url) {
-  QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
+  QString target = url;
+  const QString mailto = QStringLiteral("mailto:");
+  if (target.startsWith(mailto, Qt::CaseInsensitive))
+    target = mailto + target.mid(mailto.size()).trimmed();
+  QDesktopServices::openUrl(QUrl(target, QUrl::TolerantMode));
 }
 
 bool TFormAPropos::eventFilter(QObject* watched, QEvent* event) {

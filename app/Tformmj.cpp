@@ -15,6 +15,7 @@
 #include "app/Settings.h"
 #include "app/WizardFont.h"
 #include "app/WizardMessages.h"
+#include "app/WizardWidgets.h"
 #include "assets/Pictures.h"
 
 namespace {
@@ -38,7 +39,7 @@ QLabel* MakeLabel(QWidget* parent, int x, int y, int w, int h) {
 }
 
 QPushButton* MakeButton(QWidget* parent, int x, int y) {
-  auto* button = new QPushButton(parent);
+  auto* button = new WizardButton(parent);
   button->setGeometry(x, y, 75, 25);
   button->setAutoDefault(false);
   return button;
@@ -143,7 +144,7 @@ void TFormMj::CreateComponents() {
   LabelBarreProgression->setFont(bold);
   LabelLigne5 = MakeLabel(this, 0, 240, 553, 13);
 
-  ListBoxSelectLangPort = new QListWidget(this);
+  ListBoxSelectLangPort = new WizardListBox(this);
   // Laid out 145 wide, which cut the bridge's entry "COM33 (ttyUSB0) : TALVIRE"; 181 shows it.
   ListBoxSelectLangPort->setGeometry(400, 136, 181, 161);
   ListBoxSelectLangPort->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
