@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PortList.h"
+#include "update/PortList.h"
 
 // Empties the box and fills it with the entries of list, in the list's order. The box's signals
 // are blocked meanwhile: a reload is not a user's click.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/MessageDialog.h"
-#include "app/PortList.h"
+#include "update/PortList.h"
 #include "app/Texts.h"
 #include "link/Com_p03.h"
 #include "update/FirmwareRecord.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PortList.h"
+#include "update/PortList.h"
 
 namespace fs = std::filesystem;
 

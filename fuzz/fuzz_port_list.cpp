@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "app/PortList.h"
+#include "update/PortList.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/PortList.h"
+#include "update/PortList.h"
 #include "app/PortListBox.h"
 #include "support/FakeSysfs.h"
 

@@ -1,4 +1,4 @@
-#include "app/PortList.h"
+#include "update/PortList.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,7 @@
 #pragma once
-// The list of serial ports that the wizard offers on step 5, and the reading of a chosen entry
-// as a port index. No widget here: the list box side is PortListBox.h.
+// The list of serial ports as the wizard offers them on step 5 (and the bench updater lists
+// them), with the device's own USB-to-serial bridge marked, and the reading of a chosen entry as
+// a port index. No widget here.
 #include <cstdint>
 #include <optional>
 #include <string>
