@@ -4,8 +4,7 @@
 #include <QTimer>
 #include <chrono>
 
-#include "app/PeriodicTimer.h"
-#include "app/Tformmj.h"
+#include "ui/qt/WizardWindow.h"
 
 namespace bench {
 
@@ -14,12 +13,13 @@ double NowMs() {
   return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
 }
 
-TickLog::TickLog(TFormMj& form) : form_(form) {
+TickLog::TickLog(ui::qt::WizardWindow& window) : form_(window.Form()) {
   ticks_.reserve(512);
-  timer_ = form.TimerGestionSerie->findChild<QTimer*>();
-  if (timer_ != nullptr) timer_->installEventFilter(this);
+  QTimer* timer = window.Widgets().TimerGestionSerie;
+  timer_ = timer;
+  timer_->installEventFilter(this);
   // Connected after the window's own handler, so this runs once the tick's work is done.
-  done_ = connect(form.TimerGestionSerie, &PeriodicTimer::Tick, this, [this] { OnTickDone(); });
+  done_ = connect(timer, &QTimer::timeout, this, [this] { OnTickDone(); });
 }
 
 TickLog::~TickLog() {

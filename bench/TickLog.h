@@ -6,6 +6,9 @@
 #include <vector>
 
 class TFormMj;
+namespace ui::qt {
+class WizardWindow;
+}
 
 namespace bench {
 
@@ -21,7 +24,7 @@ double NowMs();
 
 class TickLog : public QObject {
  public:
-  explicit TickLog(TFormMj& form);
+  explicit TickLog(ui::qt::WizardWindow& window);
   ~TickLog() override;
   const std::vector<TickSpan>& Ticks() const { return ticks_; }
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -29,7 +32,7 @@ class TickLog : public QObject {
  private:
   void OnTickDone();
   TFormMj& form_;
-  QObject* timer_ = nullptr;  // the QTimer inside the wizard's PeriodicTimer
+  QObject* timer_ = nullptr;  // the wizard window's QTimer
   QMetaObject::Connection done_;
   std::vector<TickSpan> ticks_;
 };

@@ -2,28 +2,23 @@
 // faults (silence, wrong bytes, refused calls, hang-ups at random commands and program words).
 // The user answers Yes (or OK) to every failure and goes on until each device is updated, and
 // Yes for another device on step 10; the simulator brings a fresh device after each one.
-// The timer's ticks are driven directly, one after the other (no waiting out the periods), as
-// the wizard tests do; the link's own waits and time-outs are real.
+// The wizard runs on the in-memory front end and its timer's ticks are driven directly, one after
+// the other (no waiting out the periods), as the wizard tests do; the link's own waits and
+// time-outs are real.
 //   orb42-soak N [seed]
 // Exits 0 when every device ended with the whole image and version 1.5 and neither descriptors
 // nor resident memory grew; 1 otherwise.
-#include <QCoreApplication>
-#include <QPushButton>
-#include <QThreadPool>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <latch>
 #include <map>
 #include <string>
 
-#include "app/MessageDialog.h"
-#include "app/PeriodicTimer.h"
-#include "app/WizardMessages.h"
 #include "bench/SoakFaults.h"
 #include "support/SimWizard.h"
+#include "wizard/WizardMessages.h"
 
 namespace {
 
@@ -106,30 +101,6 @@ std::string OutcomeName(const testsupport::PostedMessage& m) {
   }
 }
 
-// Hands the rest of the work to the event loop between rounds, as the real one would: repaints,
-// deferred deletions.
-void Settle() {
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Qt's raster engine spreads large fills over QThreadPool::globalInstance(), whose threads (an
-// eventfd each) start when first needed and end after 30 s without work. Started all at once and
-// kept, they do not show up as descriptors that come and go between devices.
-void StartQtPoolThreads() {
-  QThreadPool* pool = QThreadPool::globalInstance();
-  pool->setExpiryTimeout(-1);
-  const int threads = pool->maxThreadCount();
-  std::latch allRunning(threads);  // no task ends before each thread holds one
-  std::latch allDone(threads);
-  for (int i = 0; i < threads; ++i)
-    pool->start([&] {
-      allRunning.arrive_and_wait();
-      allDone.count_down();
-    });
-  allDone.wait();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,9 +111,6 @@ int main(int argc, char** argv) {
   const int devices = std::max(1, std::atoi(argv[1]));
   const std::uint32_t seed =
       argc > 2 ? static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 0)) : 1;
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  testsupport::QtApp();
-  StartQtPoolThreads();
   const auto start = std::chrono::steady_clock::now();
 
   sim::Options options;
@@ -151,35 +119,30 @@ int main(int argc, char** argv) {
   {
     testsupport::SimWizard w(options);
     TFormMj& f = w.Form();
-    f.show();
-    int dialogs = 0;
-    const DialogHandler recorder = SetDialogHandler([&dialogs](const DialogRequest& r) {
-      ++dialogs;
-      return r.buttons == DialogButtons::Ok ? DialogAnswer::Ok : DialogAnswer::Yes;
-    });
+    w.Ui().SetDefaultAnswer(wizard::DialogAnswer::Yes);  // every failure is tried again
 
     bench::FaultPlanner planner(seed);
     bench::LineCounts counts;
     std::map<std::string, int> outcomes;
     std::vector<Sample> samples;
-    int done = 0, rounds = 0, anotherDevice = 0;
-    while (done < devices && rounds < devices * kRoundsPerDeviceLimit && f.isVisible()) {
+    int done = 0, rounds = 0, anotherDevice = 0, dialogs = 0;
+    while (done < devices && rounds < devices * kRoundsPerDeviceLimit && !w.Ui().Closed()) {
       ++rounds;
       w.Sim().ClearFaults();
       for (const sim::Fault& fault : planner.Plan(counts)) w.Sim().AddFault(fault);
       if (f.WizardStep == 10) {
-        f.ButtonPrecedant->click();  // "Yes": another device
+        w.Ui().Press(w.Ui().ButtonPrecedant);  // "Yes": another device
         ++anotherDevice;
       }
       w.GoToStep7();
       w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); }, 5000);
-      Settle();
       counts.Add(w.Sim().Transcript());
       w.Sim().ClearTranscript();
       planner.Settle(counts);
-      for (const auto& m : w.Spy().seen)
+      for (const auto& m : w.Messages())
         if (m.message != WM_STEP_DONE) ++outcomes[OutcomeName(m)];
-      w.Spy().seen.clear();
+      dialogs += static_cast<int>(w.Ui().Dialogs().size());
+      w.Ui().ClearHistory();
       const int nowDone = DevicesDone(w.Sim());
       const std::map<int, std::string> fds = OpenDescriptors();
       for (; done < nowDone; ++done) samples.push_back({RssKb(), static_cast<int>(fds.size())});
@@ -198,7 +161,6 @@ int main(int argc, char** argv) {
     const sim::LoaderSim::FinishedDevice current = w.Sim().CurrentDevice();
     ++checked;
     good += Updated(current.program, current.eeprom) ? 1 : 0;
-    SetDialogHandler(recorder);
 
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

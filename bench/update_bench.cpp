@@ -10,11 +10,10 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/PeriodicTimer.h"
-#include "app/Tformmj.h"
 #include "bench/ScheduleBound.h"
 #include "bench/TickLog.h"
-#include "support/SimWizard.h"
+#include "support/ImageWords.h"
+#include "support/QtHarness.h"
 
 namespace {
 
@@ -71,19 +70,20 @@ void PrintRecordTicks(const bench::UpdateFigures& f) {
 bool RunOnce(int run, bench::UpdateFigures& out) {
   sim::Options options;
   options.pacing = true;
-  testsupport::SimWizard w(options);
+  testsupport::QtSimWizard w(options);
   TFormMj& f = w.Form();
-  f.show();
+  QPushButton* next = w.Window().Widgets().ButtonSuivant;
+  w.Window().show();
   // The user reads steps 1 to 6 and clicks Next; the click on step 6 is Connect.
   while (f.WizardStep < 6) {
-    f.ButtonSuivant->click();
+    next->click();
     RunLoopFor(30);
   }
   RunLoopFor(300);
-  bench::TickLog log(f);
+  bench::TickLog log(w.Window());
   w.Sim().ClearTranscript();
   const double click = bench::NowMs();
-  f.ButtonSuivant->click();
+  next->click();
   const bool finished =
       RunLoopUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); }, 120000);
   const bool updated = testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()) == 0 &&

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
-#include "app/Settings.h"
+#include "wizard/Settings.h"
 
 namespace {
 

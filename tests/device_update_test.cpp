@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "sim/LoaderSim.h"
-#include "support/SimWizard.h"
+#include "support/ImageWords.h"
 #include "update/DeviceUpdate.h"
 #include "update/FirmwareRecord.h"
 

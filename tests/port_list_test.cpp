@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QApplication>
-#include <QListWidget>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -12,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "update/PortList.h"
-#include "app/PortListBox.h"
 #include "support/FakeSysfs.h"
+#include "support/WizardEnv.h"
+#include "ui/memory/MemoryWizard.h"
+#include "update/PortList.h"
 
 using platform::RegistryValue;
 using testsupport::FakeSysfs;
@@ -277,131 +276,92 @@ TEST(PortIndexFromEntry, AnyBytesGiveAnIndexInRange) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The list box of step 5
+// The list box of step 5, refreshed by the timer's ticks while the user chooses
 
-class PortListBoxTest : public ::testing::Test {
+class StepFiveList : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (QApplication::instance() == nullptr) {
-      setenv("QT_QPA_PLATFORM", "offscreen", 0);
-      static int argc = 1;
-      static char name[] = "port_list_test";
-      static char* argv[] = {name, nullptr};
-      static QApplication app(argc, argv);
-    }
+  // The wizard on step 5 with the ports the environment has then.
+  void OnStep5() {
+    ui_ = std::make_unique<ui::memory::MemoryWizard>();
+    while (ui_->Form().WizardStep < 5) ui_->Form().NextStep();
   }
 
-  void SetUp() override {
-    box_ = std::make_unique<QListWidget>();
-    QObject::connect(box_.get(), &QListWidget::itemSelectionChanged, [this] { ++signals_; });
-    QObject::connect(box_.get(), &QListWidget::currentRowChanged, [this](int) { ++signals_; });
-    QObject::connect(box_.get(), &QListWidget::currentItemChanged,
-                     [this](QListWidgetItem*, QListWidgetItem*) { ++signals_; });
-  }
-
-  // Fills list and box from values and selects the box row showing `selected` ("" for none),
-  // as the user would.
-  void Show(const std::vector<RegistryValue>& values, const std::string& selected) {
-    RefreshPortList(list_, preferred_, values);
-    LoadPortListIntoListBox(*box_, list_);
-    if (!selected.empty()) box_->setCurrentRow(list_.IndexOf(selected));
-    signals_ = 0;
-  }
-
+  Entries BoxTexts() const { return ui_->ListBoxSelectLangPort.Items(); }
   std::string SelectedText() const {
-    const auto items = box_->selectedItems();
-    return items.isEmpty() ? std::string() : items.front()->text().toStdString();
+    const auto& box = ui_->ListBoxSelectLangPort;
+    return box.ItemText(box.SelectedIndex());
   }
 
-  Entries BoxTexts() const {
-    Entries texts;
-    for (int row = 0; row < box_->count(); ++row)
-      texts.push_back(box_->item(row)->text().toStdString());
-    return texts;
-  }
-
-  std::unique_ptr<QListWidget> box_;
-  PortList list_;
-  std::string preferred_;
-  int signals_ = 0;
+  testsupport::WizardEnv env_;  // ttyS0 and a cp210x bridge on ttyUSB0
+  std::unique_ptr<ui::memory::MemoryWizard> ui_;
 };
 
-const RegistryValue kCom3{"\\Device\\Serial2", "COM3"};
-const RegistryValue kCom10{"\\Device\\Serial9", "COM10"};
+const std::string kBridgeEntry = "COM33 (ttyUSB0) : TALVIRE";
 
-TEST_F(PortListBoxTest, LoadShowsTheListInItsOrder) {
-  Show({kCom3, kBridge0, kCom10, kSerial0}, "");
-  EXPECT_EQ(BoxTexts(), (Entries{"COM1", "COM10", "COM3", "COM5 : TALVIRE"}));
-  EXPECT_EQ(box_->currentRow(), -1);
-
-  LoadPortListIntoListBox(*box_, PortList());
-  EXPECT_EQ(box_->count(), 0);
-}
-
-TEST_F(PortListBoxTest, ChangedListKeepsTheSelectedTextWithoutSignallingAClick) {
-  Show({kSerial0, kSerial1, kCom3}, "COM2");
-  ASSERT_EQ(box_->currentRow(), 1);
+TEST_F(StepFiveList, ChangedListKeepsTheSelectedTextWithoutRunningTheClickHandler) {
+  env_.Sysfs().AddSerial(1);
+  OnStep5();
+  ui_->Pick(1);  // the user chooses COM2
+  ASSERT_EQ(SelectedText(), "COM2 (ttyS1)");
+  ASSERT_EQ(ui_->Form().PortIndex, 1);
+  ui_->Form().PortIndex = 77;  // so that a click handler run by the reload would show
 
   // COM10 lands before COM2, so the selected entry moves down one row.
-  EXPECT_TRUE(RefreshPortListBoxKeepingSelection(
-      *box_, list_, preferred_, std::vector<RegistryValue>{kSerial0, kSerial1, kCom3, kCom10}));
-  EXPECT_EQ(BoxTexts(), (Entries{"COM1", "COM10", "COM2", "COM3"}));
-  EXPECT_EQ(box_->currentRow(), 2);
-  EXPECT_EQ(SelectedText(), "COM2");
-  EXPECT_EQ(signals_, 0);
-
-  // The box speaks again once the reload is over.
-  box_->setCurrentRow(0);
-  EXPECT_GT(signals_, 0);
+  env_.Sysfs().AddSerial(9);
+  ui_->Tick();
+  EXPECT_EQ(BoxTexts(), (Entries{"COM1 (ttyS0)", "COM10 (ttyS9)", "COM2 (ttyS1)", kBridgeEntry}));
+  EXPECT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), 2);
+  EXPECT_EQ(SelectedText(), "COM2 (ttyS1)");
+  EXPECT_EQ(ui_->Form().PortIndex, 77);
 }
 
-TEST_F(PortListBoxTest, SelectedEntryThatIsGoneLeavesNoSelection) {
-  Show({kSerial0, kSerial1, kBridge0}, "COM5 : TALVIRE");
-  EXPECT_TRUE(RefreshPortListBoxKeepingSelection(*box_, list_, preferred_,
-                                                 std::vector<RegistryValue>{kSerial0, kSerial1}));
-  EXPECT_EQ(BoxTexts(), (Entries{"COM1", "COM2"}));
-  EXPECT_EQ(box_->currentRow(), -1);
-  EXPECT_TRUE(box_->selectedItems().isEmpty());
-  EXPECT_EQ(signals_, 0);
+TEST_F(StepFiveList, SelectedEntryThatIsGoneLeavesNoSelectionAndNextStays) {
+  OnStep5();
+  ASSERT_EQ(SelectedText(), kBridgeEntry);  // pre-selected
+  env_.Sysfs().Remove("ttyUSB0");
+  ui_->Tick();
+  EXPECT_EQ(BoxTexts(), (Entries{"COM1 (ttyS0)"}));
+  EXPECT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), -1);
+  EXPECT_TRUE(ui_->Form().PreferredPort.empty());
+  ui_->Press(ui_->ButtonSuivant);
+  EXPECT_EQ(ui_->Form().WizardStep, 5);
 }
 
-TEST_F(PortListBoxTest, NothingSelectedStaysSoEvenWhenABridgeAppears) {
-  Show({kSerial0}, "");
-  EXPECT_TRUE(RefreshPortListBoxKeepingSelection(*box_, list_, preferred_,
-                                                 std::vector<RegistryValue>{kSerial0, kBridge0}));
-  EXPECT_EQ(preferred_, "COM5 : TALVIRE");
-  EXPECT_EQ(BoxTexts(), (Entries{"COM1", "COM5 : TALVIRE"}));
-  EXPECT_EQ(box_->currentRow(), -1);
-  EXPECT_TRUE(box_->selectedItems().isEmpty());
+TEST_F(StepFiveList, NothingSelectedStaysSoEvenWhenABridgeAppears) {
+  env_.Sysfs().Remove("ttyUSB0");
+  OnStep5();
+  ASSERT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), -1);
+  env_.Sysfs().AddUsb(0, "cp210x");
+  ui_->Tick();
+  EXPECT_EQ(ui_->Form().PreferredPort, kBridgeEntry);
+  EXPECT_EQ(BoxTexts(), (Entries{"COM1 (ttyS0)", kBridgeEntry}));
+  EXPECT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), -1);
 }
 
-TEST_F(PortListBoxTest, BoxThatSortsByItselfStillGetsTheRememberedEntry) {
-  // The box's own sorting heeds letter case, the list's does not: "aBx" comes first in the box,
-  // "a_x" first in the list.
-  box_->setSortingEnabled(true);
-  Show({{"A", "a_x"}, {"B", "aBx"}}, "");
-  box_->setCurrentRow(0);
-  ASSERT_EQ(SelectedText(), "aBx");
-  signals_ = 0;
-
-  EXPECT_TRUE(RefreshPortListBoxKeepingSelection(
-      *box_, list_, preferred_,
-      std::vector<RegistryValue>{{"A", "a_x"}, {"B", "aBx"}, {"C", "c"}}));
-  EXPECT_EQ(SelectedText(), "aBx");
-  EXPECT_EQ(signals_, 0);
+// A box that sorts its entries by itself (a native sorted list box heeds letter case, the list
+// does not) still gets the remembered entry selected, found by its text.
+TEST_F(StepFiveList, BoxThatSortsByItselfStillGetsTheRememberedEntry) {
+  OnStep5();
+  ui_->ListBoxSelectLangPort.SortByItself(true);
+  env_.Sysfs().AddUsb(1, "ftdi_sio");  // a change, so the box is reloaded in its own order
+  ui_->Tick();
+  ui_->Pick(2);
+  const std::string chosen = SelectedText();
+  env_.Sysfs().AddAcm(0);
+  ui_->Tick();
+  EXPECT_EQ(SelectedText(), chosen);
 }
 
-TEST_F(PortListBoxTest, UnchangedListLeavesTheBoxAlone) {
-  Show({kSerial0, kSerial1}, "COM2");
-  QListWidgetItem* const before = box_->item(1);
-
-  for (const Key& key : {Key(std::vector<RegistryValue>{kSerial1, kSerial0}),
-                         Key(std::vector<RegistryValue>{}), Key(std::nullopt)}) {
-    EXPECT_FALSE(RefreshPortListBoxKeepingSelection(*box_, list_, preferred_, key));
-    EXPECT_EQ(box_->item(1), before);  // not reloaded
-    EXPECT_EQ(SelectedText(), "COM2");
-  }
-  EXPECT_EQ(signals_, 0);
+TEST_F(StepFiveList, UnchangedListLeavesTheBoxAlone) {
+  OnStep5();
+  ui_->Pick(0);
+  const int loads = ui_->ListBoxSelectLangPort.Loads();
+  for (int i = 0; i < 3; ++i) ui_->Tick();
+  env_.Sysfs().Remove("ttyS0");
+  env_.Sysfs().Remove("ttyUSB0");
+  ui_->Tick();  // no port at all: the old entries stay
+  EXPECT_EQ(ui_->ListBoxSelectLangPort.Loads(), loads);  // never reloaded
+  EXPECT_EQ(SelectedText(), "COM1 (ttyS0)");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "wizard/Settings.h"
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ProgramError.h"
+#include "wizard/ProgramError.h"
 
 namespace {
 

@@ -7,12 +7,20 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/ProgramError.h"
-#include "app/Startup.h"
-#include "app/Tformmj.h"
-#include "support/WizardHarness.h"
+#include "support/QtHarness.h"
+#include "support/WizardEnv.h"
+#include "ui/qt/Startup.h"
+#include "ui/qt/WizardWindow.h"
+#include "wizard/ProgramError.h"
 
 namespace {
+
+using ui::qt::Orb42Application;
+using ui::qt::RunWizard;
+using ui::qt::WizardWindow;
+using wizard::DialogButtons;
+using wizard::DialogKind;
+using wizard::DialogRequest;
 
 Orb42Application& App() {
   static int argc = 1;
@@ -23,9 +31,9 @@ Orb42Application& App() {
   return *app;
 }
 
-TFormMj* VisibleWizard() {
+WizardWindow* VisibleWizard() {
   for (QWidget* w : QApplication::topLevelWidgets())
-    if (auto* form = qobject_cast<TFormMj*>(w); form && form->isVisible()) return form;
+    if (auto* window = dynamic_cast<WizardWindow*>(w); window && window->isVisible()) return window;
   return nullptr;
 }
 
@@ -39,12 +47,13 @@ struct Seen {
 Seen StartAndQuit(int* result) {
   Seen seen;
   QTimer::singleShot(0, [&seen] {
-    if (TFormMj* form = VisibleWizard()) {
+    if (WizardWindow* window = VisibleWizard()) {
       seen.wizardShown = true;
-      seen.language = form->Language;
-      seen.windowTitle = form->windowTitle().toStdString();
-      seen.selected = form->ListBoxSelectLangPort->currentItem()->text().toStdString();
-      form->ButtonQuitterClick();
+      seen.language = window->Form().Language;
+      seen.windowTitle = window->windowTitle().toStdString();
+      seen.selected =
+          window->Widgets().ListBoxSelectLangPort->currentItem()->text().toStdString();
+      window->Form().ButtonQuitterClick();
     }
   });
   *result = RunWizard();
@@ -88,8 +97,8 @@ TEST_F(Startup, SettingsFileThatCannotBeOpenedEndsTheProgramWithAnErrorBox) {
   EXPECT_EQ(RunWizard(), 0);
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
   const DialogRequest& box = dialogs_.Shown()[0];
-  EXPECT_EQ(box.caption.toStdString(), "orb42-update");
-  EXPECT_EQ(box.text.toStdString(), "Cannot open file " + env_.WindowsDir() + "/BrennalV1.CFG.");
+  EXPECT_EQ(box.caption, "orb42-update");
+  EXPECT_EQ(box.text, "Cannot open file " + env_.WindowsDir() + "/BrennalV1.CFG.");
   EXPECT_EQ(box.kind, DialogKind::Error);
   EXPECT_EQ(box.buttons, DialogButtons::Ok);
   EXPECT_FALSE(wizardSeen);
@@ -100,13 +109,13 @@ TEST_F(Startup, SettingsFileThatCannotBeOpenedEndsTheProgramWithAnErrorBox) {
 TEST_F(Startup, ClosingTheWizardWhileTheAboutDialogIsOpenEndsTheProgram) {
   bool aboutWasOpen = false;
   QTimer::singleShot(0, [&] {
-    TFormMj* form = VisibleWizard();
-    ASSERT_NE(form, nullptr);
-    QTimer::singleShot(0, [&, form] {
+    WizardWindow* window = VisibleWizard();
+    ASSERT_NE(window, nullptr);
+    QTimer::singleShot(0, [&, window] {
       aboutWasOpen = QApplication::activeModalWidget() != nullptr;
-      form->ButtonQuitterClick();  // as an outcome dialog answered No would
+      window->Form().ButtonQuitterClick();  // as an outcome dialog answered No would
     });
-    form->ButtonAProposClick();
+    window->Form().ButtonAProposClick();
   });
   EXPECT_EQ(RunWizard(), 0);  // returns: the loop ended
   EXPECT_TRUE(aboutWasOpen);
@@ -114,7 +123,7 @@ TEST_F(Startup, ClosingTheWizardWhileTheAboutDialogIsOpenEndsTheProgram) {
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {
   auto text = [](auto error) {
-    return ErrorBoxText(std::make_exception_ptr(error)).toStdString();
+    return ErrorBoxText(std::make_exception_ptr(error));
   };
   EXPECT_EQ(text(ProgramError("Cannot open file x")), "Cannot open file x.");
   EXPECT_EQ(text(ProgramError("Stopped 3")), "Stopped 3.");
@@ -139,8 +148,8 @@ TEST_F(Startup, ErrorInAHandlerIsShownAndTheProgramGoesOn) {
   QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
   QCoreApplication::processEvents();
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
-  EXPECT_EQ(dialogs_.Shown()[0].text.toStdString(), "Handler failed.");
-  EXPECT_EQ(dialogs_.Shown()[0].caption.toStdString(), "orb42-update");
+  EXPECT_EQ(dialogs_.Shown()[0].text, "Handler failed.");
+  EXPECT_EQ(dialogs_.Shown()[0].caption, "orb42-update");
   // Still dispatching.
   bool ran = false;
   QTimer::singleShot(0, [&] { ran = true; });

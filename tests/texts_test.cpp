@@ -1,7 +1,7 @@
 // The text pairs are checked for what would break the program or garble the screen, not
 // restated: every text is valid UTF-8, and every printf conversion is one the callers feed,
 // with no more arguments than they pass (a %s without its argument reads a wild pointer).
-#include "app/Texts.h"
+#include "wizard/Texts.h"
 
 #include <gtest/gtest.h>
 
@@ -99,8 +99,8 @@ bool IsValidUtf8(const char* text) {
 }
 
 TEST(Texts, EveryTextPairOfTheHeaderIsChecked) {
-  std::ifstream in(ORB42_SOURCE_DIR "/app/Texts.h");
-  ASSERT_TRUE(in) << "cannot read app/Texts.h";
+  std::ifstream in(ORB42_SOURCE_DIR "/wizard/Texts.h");
+  ASSERT_TRUE(in) << "cannot read wizard/Texts.h";
   std::stringstream header;
   header << in.rdbuf();
   const std::string source = header.str();

@@ -9,9 +9,9 @@
 #include <QTimer>
 #include <thread>
 
-#include "app/PeriodicTimer.h"
-#include "app/WizardMessages.h"
-#include "support/SimWizard.h"
+#include "support/ImageWords.h"
+#include "support/QtHarness.h"
+#include "wizard/WizardMessages.h"
 
 namespace {
 
@@ -25,9 +25,10 @@ bool RunLoopUntil(const std::function<bool()>& done, int limitMs) {
 }
 
 TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
-  testsupport::SimWizard w;
+  testsupport::QtSimWizard w;
   TFormMj& f = w.Form();
-  f.show();
+  const auto& widgets = w.Window().Widgets();
+  w.Window().show();
   int devicesDone = 0;
   std::vector<int> stepsSeen;
   // The user: Next up to step 6, Connect, and on step 10 Yes once (another device), then stop.
@@ -35,12 +36,12 @@ TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
   QObject::connect(&user, &QTimer::timeout, [&] {
     if (stepsSeen.empty() || stepsSeen.back() != f.WizardStep) stepsSeen.push_back(f.WizardStep);
     if (f.WizardStep <= 6) {
-      f.ButtonSuivant->click();
+      widgets.ButtonSuivant->click();
     } else if (f.WizardStep == 10 && !f.TimerGestionSerie->Enabled()) {
       ++devicesDone;
       if (devicesDone == 1) {
         EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
-        f.ButtonPrecedant->click();  // "&Oui": another device
+        widgets.ButtonPrecedant->click();  // "&Oui": another device
       }
     }
   });
@@ -72,18 +73,20 @@ TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
 // end record's message; slows the end record's tick down past its period.
 class TickWatcher : public QObject {
  public:
-  explicit TickWatcher(TFormMj& form) : form_(form) { qApp->installEventFilter(this); }
+  TickWatcher(ui::qt::WizardWindow& window)
+      : form_(window.Form()), window_(window), timer_(window.Widgets().TimerGestionSerie) {
+    qApp->installEventFilter(this);
+  }
   ~TickWatcher() override { qApp->removeEventFilter(this); }
   std::vector<std::string> order;
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Timer && watched->parent() == form_.TimerGestionSerie &&
-        form_.WizardStep >= 9) {
+    if (event->type() == QEvent::Timer && watched == timer_ && form_.WizardStep >= 9) {
       order.push_back("tick on step " + std::to_string(form_.WizardStep));
       // The end record's tick overruns its 100 ms period: the next tick is due at once.
       if (form_.WizardStep == 9 && form_.RecordIndex == 131)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    } else if (watched == &form_ && event->type() == WM_STEP_DONE) {
+    } else if (watched == &window_ && event->type() == WM_STEP_DONE) {
       order.push_back("step done");
     }
     return false;
@@ -91,15 +94,17 @@ class TickWatcher : public QObject {
 
  private:
   TFormMj& form_;
+  ui::qt::WizardWindow& window_;
+  QObject* timer_;
 };
 
 TEST(UpdateEndToEnd, EndRecordMessageReachesTheWindowBeforeTheNextTick) {
-  testsupport::SimWizard w;
+  testsupport::QtSimWizard w;
   TFormMj& f = w.Form();
-  f.show();
-  w.GoToStep7();
+  w.Window().show();
+  while (f.WizardStep < 7) f.NextStep();
   ASSERT_TRUE(RunLoopUntil([&] { return f.WizardStep == 9 && f.RecordIndex >= 125; }, 60000));
-  TickWatcher watcher(f);
+  TickWatcher watcher(w.Window());
   ASSERT_TRUE(RunLoopUntil([&] { return !f.TimerGestionSerie->Enabled(); }, 20000));
   // The last ticks: the end record on step 9, its message, then one tick on step 10.
   ASSERT_GE(watcher.order.size(), 3u);

@@ -7,8 +7,7 @@
 #include <ostream>
 #include <thread>
 
-#include "app/PeriodicTimer.h"
-#include "app/WizardMessages.h"
+#include "wizard/WizardMessages.h"
 #include "support/SimWizard.h"
 
 namespace {
@@ -83,9 +82,9 @@ const Case kCases[] = {
      RefusedVersion},
 };
 
-std::vector<int> Outcomes(const testsupport::MessageSpy& spy) {
+std::vector<int> Outcomes(const std::vector<testsupport::PostedMessage>& messages) {
   std::vector<int> outcomes;
-  for (const auto& m : spy.seen)
+  for (const auto& m : messages)
     if (m.message != WM_STEP_DONE) outcomes.push_back(m.message);
   return outcomes;
 }
@@ -104,19 +103,18 @@ TEST_P(UpdateFaults, DeviceEndsUpdatedAfterTheUserTriesAgain) {
   options.hangUpDownMs = 200;
   testsupport::SimWizard w(options);
   TFormMj& f = w.Form();
-  f.show();
-  for (int i = 0; i < 4; ++i) w.Dialogs().Answer(DialogAnswer::Yes);
+  for (int i = 0; i < 4; ++i) w.Ui().Answer(wizard::DialogAnswer::Yes);
   // A user answering Yes goes through steps 5 to 7 again after every failure.
-  for (int round = 0; round < 3 && f.isVisible(); ++round) {
+  for (int round = 0; round < 3 && !w.Ui().Closed(); ++round) {
     w.GoToStep7();
     w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); });
-    const bool upToDate = !w.Spy().seen.empty() &&
-                          w.Spy().seen.back().message == WM_DEVICE_REFUSED &&
-                          w.Spy().seen.back().wParam == RefusedVersion;
+    const bool upToDate = !w.Messages().empty() &&
+                          w.Messages().back().message == WM_DEVICE_REFUSED &&
+                          w.Messages().back().wParam == RefusedVersion;
     if (f.WizardStep == 10 || upToDate) break;
   }
-  EXPECT_EQ(Outcomes(w.Spy()), c.outcomes);
-  for (const auto& m : w.Spy().seen) {
+  EXPECT_EQ(Outcomes(w.Messages()), c.outcomes);
+  for (const auto& m : w.Messages()) {
     if (m.message == WM_DEVICE_REFUSED) {
       EXPECT_EQ(m.wParam, c.refusal);
     }
@@ -124,7 +122,7 @@ TEST_P(UpdateFaults, DeviceEndsUpdatedAfterTheUserTriesAgain) {
       EXPECT_NE(m.wParam, 0);  // the failure's own code
     }
   }
-  EXPECT_EQ(w.Dialogs().Shown().size(), c.outcomes.size());  // one dialog per failure
+  EXPECT_EQ(w.Ui().Dialogs().size(), c.outcomes.size());  // one dialog per failure
   EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
   const auto eeprom = w.Sim().Eeprom();
   EXPECT_EQ(eeprom[126], 1);
@@ -154,7 +152,7 @@ TEST(UpdateFaultsConnect, CableUnpluggedBetweenTwoCallsIsFoundAgain) {
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
   w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); });
   EXPECT_EQ(f.WizardStep, 10);
-  EXPECT_EQ(Outcomes(w.Spy()), std::vector<int>{});
+  EXPECT_EQ(Outcomes(w.Messages()), std::vector<int>{});
   EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
 }
 
@@ -165,8 +163,8 @@ TEST(UpdateFaultsVersion, FailedVersionWriteIsReportedNotCelebrated) {
   TFormMj& f = w.Form();
   w.GoToStep7();
   w.TickUntil([&] { return !f.TimerGestionSerie->Enabled(); });
-  ASSERT_EQ(Outcomes(w.Spy()), std::vector<int>{WM_LINK_FAILED});
-  EXPECT_EQ(w.Spy().seen.back().wParam, 100003);  // the loader's wrong answer
+  ASSERT_EQ(Outcomes(w.Messages()), std::vector<int>{WM_LINK_FAILED});
+  EXPECT_EQ(w.Messages().back().wParam, 100003);  // the loader's wrong answer
   EXPECT_NE(f.WizardStep, 10);
   // The device keeps a version that lets the next attempt update it.
   EXPECT_EQ(w.Sim().Eeprom()[126], 1);

@@ -2,14 +2,19 @@
 // answer leads.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <memory>
 
-#include "app/PeriodicTimer.h"
-#include "app/Tformmj.h"
-#include "app/WizardMessages.h"
-#include "support/WizardHarness.h"
+#include "support/WizardEnv.h"
+#include "ui/memory/MemoryWizard.h"
+#include "wizard/WizardMessages.h"
 
 namespace {
+
+using ui::memory::MemoryWizard;
+using wizard::DialogAnswer;
+using wizard::DialogButtons;
+using wizard::DialogKind;
+using wizard::DialogRequest;
 
 const std::string N = "Télécommande ORB42TLX";
 const std::string kAnother = "\n\nVoulez vous faire la mise à jour sur un autre appareil de ce type?";
@@ -69,44 +74,44 @@ const Outcome kOutcomes[] = {
 
 class UpdateOutcomes : public ::testing::Test {
  protected:
-  UpdateOutcomes() { testsupport::QtApp(); }
-
   // The wizard as a phase on step 8 leaves it: timer off, message posted.
-  std::unique_ptr<TFormMj> WizardAfterPhase(const Outcome& o, LanguageIndex language) {
-    auto form = std::make_unique<TFormMj>();
-    form->SetLanguage(language);
-    form->show();
-    while (form->WizardStep < 8) form->NextStep();
-    form->TimerGestionSerie->SetEnabled(false);
-    form->VersionMajor = o.major;
-    form->VersionMinor = o.minor;
-    QCoreApplication::postEvent(form.get(), new WizardMessage(o.message, o.wParam));
-    return form;
+  std::unique_ptr<MemoryWizard> WizardAfterPhase(const Outcome& o, LanguageIndex language) {
+    auto ui = std::make_unique<MemoryWizard>();
+    TFormMj& form = ui->Form();
+    form.SetLanguage(language);
+    while (form.WizardStep < 8) form.NextStep();
+    form.TimerGestionSerie->SetEnabled(false);
+    form.VersionMajor = o.major;
+    form.VersionMinor = o.minor;
+    ui->PostMessage(o.message, o.wParam);
+    return ui;
   }
 
   testsupport::WizardEnv env_;
-  testsupport::DialogRecorder dialogs_;
 };
 
 TEST_F(UpdateOutcomes, EachOutcomeShowsItsTextInEitherLanguageWithEnglishTitleAndButtons) {
   for (const Outcome& o : kOutcomes) {
     for (LanguageIndex language : {0, 1}) {
       SCOPED_TRACE(std::string(o.behaviour) + (language ? " (English)" : " (French)"));
-      dialogs_.Clear();
-      auto form = WizardAfterPhase(o, language);
-      dialogs_.Answer(DialogAnswer::Yes);
-      QCoreApplication::sendPostedEvents();
-      ASSERT_EQ(dialogs_.Shown().size(), 1u);  // exactly one dialog
-      const DialogRequest& d = dialogs_.Shown()[0];
-      EXPECT_EQ(d.text.toStdString(), language ? o.english : o.french);
+      auto ui = WizardAfterPhase(o, language);
+      ui->Answer(DialogAnswer::Yes);
+      ui->DeliverMessages();
+      ASSERT_EQ(ui->Dialogs().size(), 1u);  // exactly one dialog
+      const DialogRequest& d = ui->Dialogs()[0];
+      EXPECT_EQ(d.text, language ? o.english : o.french);
       EXPECT_EQ(d.kind, o.kind);
       EXPECT_EQ(d.buttons, o.buttons);
-      EXPECT_TRUE(d.caption.isEmpty());  // the kind's own English title
+      EXPECT_TRUE(d.caption.empty());  // the kind's own English title
+      EXPECT_STREQ(wizard::DialogTitle(d),
+                   o.kind == DialogKind::Error ? "Error" : "Information");
       // Yes (or OK) leads back to step 4 with the timer off.
-      EXPECT_EQ(form->WizardStep, 4);
-      EXPECT_FALSE(form->TimerGestionSerie->Enabled());
-      EXPECT_TRUE(form->isVisible());
-      EXPECT_EQ(form->Language, language);
+      TFormMj& form = ui->Form();
+      EXPECT_EQ(form.WizardStep, 4);
+      EXPECT_EQ(ui->EditEtape.Text(), language ? "Step n° 4 of 10" : "Etape n° 4 sur 10");
+      EXPECT_FALSE(form.TimerGestionSerie->Enabled());
+      EXPECT_FALSE(ui->Closed());
+      EXPECT_EQ(form.Language, language);
     }
   }
 }
@@ -116,24 +121,26 @@ TEST_F(UpdateOutcomes, AnythingButYesEndsTheProgram) {
     if (o.buttons != DialogButtons::YesNo) continue;
     for (DialogAnswer answer : {DialogAnswer::No, DialogAnswer::Dismissed}) {
       SCOPED_TRACE(o.behaviour);
-      auto form = WizardAfterPhase(o, 0);
-      dialogs_.Answer(answer);
-      QCoreApplication::sendPostedEvents();
-      EXPECT_FALSE(form->isVisible());
+      auto ui = WizardAfterPhase(o, 0);
+      ui->Answer(answer);
+      ui->DeliverMessages();
+      EXPECT_TRUE(ui->Closed());
     }
   }
 }
 
 TEST_F(UpdateOutcomes, StepDoneMovesOnAndAnUnknownRefusalOnlyClosesTheLink) {
-  TFormMj form;
+  MemoryWizard ui;
+  TFormMj& form = ui.Form();
   while (form.WizardStep < 7) form.NextStep();
-  QCoreApplication::postEvent(&form, new WizardMessage(WM_STEP_DONE, 0));
-  QCoreApplication::sendPostedEvents();
+  ui.PostMessage(WM_STEP_DONE, 0);
+  ui.DeliverMessages();
   EXPECT_EQ(form.WizardStep, 8);
-  QCoreApplication::postEvent(&form, new WizardMessage(WM_DEVICE_REFUSED, 9));
-  QCoreApplication::sendPostedEvents();
+  ui.PostMessage(WM_DEVICE_REFUSED, 9);
+  ui.DeliverMessages();
   EXPECT_EQ(form.WizardStep, 8);
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(ui.Dialogs().empty());
+  EXPECT_FALSE(form.HandleMessage(WM_USER + 2, 0)) << "not one of the four";
 }
 
 }  // namespace

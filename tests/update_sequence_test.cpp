@@ -2,18 +2,15 @@
 // the device checks with their refusals, the records, the finish.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QProgressBar>
 
-#include "app/PeriodicTimer.h"
-#include "app/WizardMessages.h"
+#include "wizard/WizardMessages.h"
 #include "support/SimWizard.h"
 
 namespace {
 
 using testsupport::SimWizard;
 
-std::string Remark(TFormMj& f) { return f.LabelBarreProgression->text().toStdString(); }
+std::string Remark(SimWizard& w) { return w.Ui().LabelBarreProgression.Text(); }
 
 TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
   SimWizard w;
@@ -21,40 +18,42 @@ TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
   w.GoToStep7();
   w.TickUntil([&] { return f.WizardStep == 9; });
   f.TimerGestionSerieTimer();
-  const std::string first = Remark(f);
+  const std::string first = Remark(w);
   w.TickUntil([&] { return f.RecordIndex == 131; });
   f.TimerGestionSerieTimer();  // the end record
-  const std::string last = Remark(f);
+  const std::string last = Remark(w);
   w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); });
   ASSERT_EQ(f.WizardStep, 10);
   EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
   const auto eeprom = w.Sim().Eeprom();
   EXPECT_EQ(eeprom[126], 1);
   EXPECT_EQ(eeprom[127], 5);
-  EXPECT_EQ(f.ProgressBarProgrammation->maximum(), 132);
+  EXPECT_EQ(f.ProgressBarProgrammation->Maximum(), 132);
   // The text counts the records sent before each one; the bar is one ahead.
   EXPECT_EQ(first, "Avancement de la mise à jour : 0.0 %");
   EXPECT_EQ(last, "Avancement de la mise à jour : 99.2 %");
   EXPECT_FALSE(f.Link.IsOpen());  // step 10's finish released and closed the link
-  EXPECT_TRUE(w.Dialogs().Shown().empty());
-  ASSERT_EQ(w.Spy().seen.size(), 3u);
-  for (const auto& m : w.Spy().seen) EXPECT_EQ(m.message, WM_STEP_DONE);
+  EXPECT_TRUE(w.Ui().Dialogs().empty());
+  ASSERT_EQ(w.Messages().size(), 3u);
+  for (const auto& m : w.Messages()) EXPECT_EQ(m.message, WM_STEP_DONE);
   // The check lines stay above the progress text.
-  EXPECT_EQ(f.LabelLigne2->text().toStdString(),
+  EXPECT_EQ(w.Ui().LabelLigne2.Text(),
             "Le numéro de série de l'appareil est le : 0312000001");
 }
 
-TEST(UpdateSequence, EndRecordMessageIsHandledBeforeTheNextTick) {
+// The end record's tick posts WM_STEP_DONE and leaves the timer on: the message, handed out
+// before the next tick as every front end's loop does, moves the wizard to step 10, and that
+// next tick is the finish. (The Qt front end's own ordering is checked on its real loop.)
+TEST(UpdateSequence, EndRecordLeavesTheTimerOnAndTheNextTickFinishes) {
   SimWizard w;
   TFormMj& f = w.Form();
   w.GoToStep7();
   w.TickUntil([&] { return f.WizardStep == 9 && f.RecordIndex == 131; });
-  // The end record's tick posts WM_STEP_DONE and leaves the timer on; without the loop running
-  // in between, the next tick must still find the wizard on step 10.
-  f.TimerGestionSerieTimer();
+  f.TimerGestionSerieTimer();  // the end record, as the timer fires it
   EXPECT_TRUE(f.TimerGestionSerie->Enabled());
   EXPECT_EQ(f.WizardStep, 9);
-  f.TimerGestionSerieTimer();
+  EXPECT_EQ(w.Ui().Pending(), 1u);
+  w.Tick();
   EXPECT_EQ(f.WizardStep, 10);
   EXPECT_FALSE(f.TimerGestionSerie->Enabled());
   EXPECT_FALSE(f.Link.IsOpen());
@@ -91,15 +90,14 @@ TEST(UpdateSequence, DeviceChecksRefuseWhatMayNotBeUpdated) {
   for (const Check& c : checks) {
     SCOPED_TRACE(c.behaviour);
     w.Sim().SetDevice(c.device);
-    w.Spy().seen.clear();
-    w.Dialogs().Clear();
+    w.Ui().ClearHistory();
     f.SerialNumber = 0;
-    w.Dialogs().Answer(DialogAnswer::Yes);
+    w.Ui().Answer(wizard::DialogAnswer::Yes);
     w.GoToStep7();
-    w.TickUntil([&] { return f.WizardStep == 9 || !w.Dialogs().Shown().empty(); });
+    w.TickUntil([&] { return f.WizardStep == 9 || !w.Ui().Dialogs().empty(); });
     if (c.refusal < 0) {
       EXPECT_EQ(f.WizardStep, 9);
-      EXPECT_TRUE(w.Dialogs().Shown().empty());
+      EXPECT_TRUE(w.Ui().Dialogs().empty());
       // Leave this device as a failure would, for the next case.
       f.TimerGestionSerie->SetEnabled(false);
       f.Link.Close();
@@ -107,18 +105,18 @@ TEST(UpdateSequence, DeviceChecksRefuseWhatMayNotBeUpdated) {
       f.PreviousStep();
       continue;
     }
-    ASSERT_FALSE(w.Spy().seen.empty());
-    EXPECT_EQ(w.Spy().seen.back().message, WM_DEVICE_REFUSED);
-    EXPECT_EQ(w.Spy().seen.back().wParam, c.refusal);
-    EXPECT_EQ(w.Dialogs().Shown().size(), 1u);
+    ASSERT_FALSE(w.Messages().empty());
+    EXPECT_EQ(w.Messages().back().message, WM_DEVICE_REFUSED);
+    EXPECT_EQ(w.Messages().back().wParam, c.refusal);
+    EXPECT_EQ(w.Ui().Dialogs().size(), 1u);
     EXPECT_EQ(f.WizardStep, 4);  // Yes: back to step 4 for another device
     EXPECT_FALSE(f.Link.IsOpen());
     if (c.refusal == RefusedDeviceType) {
       EXPECT_EQ(f.SerialNumber, 0u);  // the serial number was not read
-      EXPECT_FALSE(f.LabelLigne2->isVisibleTo(&f));
+      EXPECT_FALSE(w.Ui().LabelLigne2.Visible());
     }
     if (c.refusal == RefusedSerialNumber && c.device.serialNumber == 299999999) {
-      EXPECT_EQ(f.LabelLigne2->text().toStdString(),
+      EXPECT_EQ(w.Ui().LabelLigne2.Text(),
                 "Le numéro de série de l'appareil est le : 0299999999");
     }
   }
@@ -132,18 +130,18 @@ TEST(UpdateSequence, PortThatCannotBeOpenedGivesUpAfter20AttemptsWithOneMessage)
   std::vector<std::string> countdown;
   for (int i = 0; i < 25 && f.TimerGestionSerie->Enabled(); ++i) {
     w.Tick();
-    countdown.push_back(Remark(f));
+    countdown.push_back(Remark(w));
   }
   ASSERT_EQ(countdown.size(), 20u);
   EXPECT_EQ(countdown.front(),
             "Le temps restant pour allumer votre Télécommande ORB42TLX est de 28.5 s");
   EXPECT_EQ(countdown.back(),
             "Le temps restant pour allumer votre Télécommande ORB42TLX est de 0.0 s");
-  ASSERT_EQ(w.Spy().seen.size(), 1u);
-  EXPECT_EQ(w.Spy().seen[0].message, WM_CONNECT_FAILED);
+  ASSERT_EQ(w.Messages().size(), 1u);
+  EXPECT_EQ(w.Messages()[0].message, WM_CONNECT_FAILED);
   EXPECT_FALSE(f.Link.IsOpen());
-  ASSERT_EQ(w.Dialogs().Shown().size(), 1u);
-  EXPECT_EQ(w.Dialogs().Shown()[0].buttons, DialogButtons::Ok);
+  ASSERT_EQ(w.Ui().Dialogs().size(), 1u);
+  EXPECT_EQ(w.Ui().Dialogs()[0].buttons, wizard::DialogButtons::Ok);
   EXPECT_EQ(f.WizardStep, 4);
   EXPECT_FALSE(f.TimerGestionSerie->Enabled());
 }
@@ -154,13 +152,13 @@ TEST(UpdateSequence, SilentDeviceCountsAsFailedAttemptsAndTheLastClosesThePort) 
   SimWizard w(options);
   TFormMj& f = w.Form();
   w.GoToStep7();
-  f.ProgressBarProgrammation->setValue(18);  // eighteen attempts have failed already
+  f.ProgressBarProgrammation->SetPosition(18);  // eighteen attempts have failed already
   w.Tick();
   EXPECT_TRUE(f.Link.IsOpen());  // a silent loader leaves the port open between attempts
-  EXPECT_TRUE(w.Spy().seen.empty());
+  EXPECT_TRUE(w.Messages().empty());
   w.Tick();
-  ASSERT_EQ(w.Spy().seen.size(), 1u);
-  EXPECT_EQ(w.Spy().seen[0].message, WM_CONNECT_FAILED);
+  ASSERT_EQ(w.Messages().size(), 1u);
+  EXPECT_EQ(w.Messages()[0].message, WM_CONNECT_FAILED);
   EXPECT_FALSE(f.Link.IsOpen());
   EXPECT_EQ(f.WizardStep, 4);
 }
@@ -169,11 +167,11 @@ TEST(UpdateSequence, LoaderAnsweringOnTheLastAttemptLeadsToTheChecks) {
   SimWizard w;
   TFormMj& f = w.Form();
   w.GoToStep7();
-  f.ProgressBarProgrammation->setValue(19);
+  f.ProgressBarProgrammation->SetPosition(19);
   w.Tick();
   EXPECT_EQ(f.WizardStep, 8);
-  ASSERT_EQ(w.Spy().seen.size(), 1u);
-  EXPECT_EQ(w.Spy().seen[0].message, WM_STEP_DONE);
+  ASSERT_EQ(w.Messages().size(), 1u);
+  EXPECT_EQ(w.Messages()[0].message, WM_STEP_DONE);
 }
 
 TEST(UpdateSequence, ImageWithoutEndRecordIsATransmissionFailure) {
@@ -181,16 +179,16 @@ TEST(UpdateSequence, ImageWithoutEndRecordIsATransmissionFailure) {
   TFormMj& f = w.Form();
   w.GoToStep7();
   w.TickUntil([&] { return f.WizardStep == 9; });
-  w.Dialogs().Answer(DialogAnswer::Yes);
+  w.Ui().Answer(wizard::DialogAnswer::Yes);
   // Two data records and no end record.
-  f.ProgressBarProgrammation->setMaximum(2);
+  f.ProgressBarProgrammation->SetMaximum(2);
   f.RecordTable[2] = nullptr;
   w.Tick();
   w.Tick();
-  EXPECT_TRUE(w.Spy().seen.back().message == WM_STEP_DONE);  // step 8's, nothing new yet
+  EXPECT_TRUE(w.Messages().back().message == WM_STEP_DONE);  // step 8's, nothing new yet
   w.Tick();
-  ASSERT_EQ(w.Spy().seen.back().message, WM_LINK_FAILED);
-  EXPECT_EQ(w.Spy().seen.back().wParam, 0);
+  ASSERT_EQ(w.Messages().back().message, WM_LINK_FAILED);
+  EXPECT_EQ(w.Messages().back().wParam, 0);
   EXPECT_FALSE(f.TimerGestionSerie->Enabled());
   EXPECT_EQ(f.WizardStep, 4);
 }

@@ -3,86 +3,83 @@
 // that reached it.
 #include <gtest/gtest.h>
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QProgressBar>
-#include <QPushButton>
 #include <functional>
 #include <map>
 
-#include "app/PeriodicTimer.h"
-#include "app/Tformmj.h"
-#include "support/WizardHarness.h"
+#include "support/WizardEnv.h"
+#include "ui/memory/MemoryWizard.h"
+#include "wizard/Tformmj.h"
 
 namespace {
 
 using State = std::map<std::string, std::string>;
+using ui::memory::MemoryButton;
+using ui::memory::MemoryLabel;
+using ui::memory::MemoryWizard;
 
-std::string Str(const QString& s) { return s.toStdString(); }
-
-std::string LabelState(const QLabel* label) {
-  return label->isVisibleTo(label->parentWidget()) ? Str(label->text()) : "<hidden>";
+std::string LabelState(const MemoryLabel& label) {
+  return label.Visible() ? label.Text() : "<hidden>";
 }
 
-std::string StyleOf(const QLabel* label) {
-  const QFont f = label->font();
-  std::string style = f.bold() ? "bold" : f.italic() ? "italic" : "plain";
-  if (f.bold() && f.italic()) style = "bold+italic";
-  return style + " " + std::to_string(f.pixelSize()) + "px";
+std::string StyleOf(const MemoryLabel& label) {
+  const char* style = label.Style() == wizard::FontStyle::Bold     ? "bold"
+                      : label.Style() == wizard::FontStyle::Italic ? "italic"
+                                                                   : "plain";
+  return std::string(style) + " " + std::to_string(label.Pixels()) + "px";
 }
 
-std::string AlignOf(const QLabel* label) {
-  return (label->alignment() & Qt::AlignHCenter) ? "centre" : "left";
+std::string AlignOf(const MemoryLabel& label) {
+  return label.Alignment() == wizard::Alignment::Centre ? "centre" : "left";
 }
 
-std::string ButtonState(const QPushButton* b) {
-  std::string s = Str(b->text());
-  if (!b->isEnabled()) s += " disabled";
-  if (!b->isVisibleTo(b->parentWidget())) s += " hidden";
+std::string ButtonState(const MemoryButton& b) {
+  std::string s = b.Text();
+  if (!b.IsEnabled()) s += " disabled";
+  if (!b.Visible()) s += " hidden";
   return s;
 }
 
 // Everything a row of the table may look at, as text.
-State Snapshot(TFormMj& f) {
+State Snapshot(MemoryWizard& ui) {
+  TFormMj& f = ui.Form();
   State s;
   s["step"] = std::to_string(f.WizardStep);
-  s["indicator"] = Str(f.EditEtape->text());
-  s["window"] = Str(f.windowTitle());
-  s["title"] = Str(f.LabelTitreEtape->text());
-  const QLabel* lines[] = {f.LabelLigne1, f.LabelLigne2, f.LabelLigne3, f.LabelLigne4,
-                           f.LabelLigne5};
+  s["indicator"] = ui.EditEtape.Text();
+  s["window"] = ui.Title();
+  s["title"] = ui.LabelTitreEtape.Text();
+  const MemoryLabel* lines[] = {&ui.LabelLigne1, &ui.LabelLigne2, &ui.LabelLigne3, &ui.LabelLigne4,
+                                &ui.LabelLigne5};
   for (int i = 0; i < 5; ++i) {
     const std::string key = "line" + std::to_string(i + 1);
-    s[key] = LabelState(lines[i]);
-    s[key + ".style"] = StyleOf(lines[i]);
-    s[key + ".align"] = AlignOf(lines[i]);
+    s[key] = LabelState(*lines[i]);
+    s[key + ".style"] = StyleOf(*lines[i]);
+    s[key + ".align"] = AlignOf(*lines[i]);
   }
-  s["remark"] = LabelState(f.LabelBarreProgression);
-  s["remark.style"] = StyleOf(f.LabelBarreProgression);
-  s["remark.align"] = AlignOf(f.LabelBarreProgression);
-  s["quit"] = ButtonState(f.ButtonQuitter);
-  s["previous"] = ButtonState(f.ButtonPrecedant);
-  s["next"] = ButtonState(f.ButtonSuivant);
-  s["about"] = ButtonState(f.ButtonAPropos);
-  QListWidget* list = f.ListBoxSelectLangPort;
+  s["remark"] = LabelState(ui.LabelBarreProgression);
+  s["remark.style"] = StyleOf(ui.LabelBarreProgression);
+  s["remark.align"] = AlignOf(ui.LabelBarreProgression);
+  s["quit"] = ButtonState(ui.ButtonQuitter);
+  s["previous"] = ButtonState(ui.ButtonPrecedant);
+  s["next"] = ButtonState(ui.ButtonSuivant);
+  s["about"] = ButtonState(ui.ButtonAPropos);
+  const auto& list = ui.ListBoxSelectLangPort;
   std::string items;
-  for (int i = 0; i < list->count(); ++i) items += (i ? "|" : "") + Str(list->item(i)->text());
-  s["list"] = list->isVisibleTo(&f) ? items : "<hidden>";
+  for (std::size_t i = 0; i < list.Items().size(); ++i) items += (i ? "|" : "") + list.Items()[i];
+  s["list"] = list.Visible() ? items : "<hidden>";
   s["list.items"] = items;
-  const QListWidgetItem* current = list->currentItem();
-  s["list.selected"] = current && current->isSelected() ? Str(current->text()) : "";
-  const QRect g = list->geometry();
-  s["list.place"] = std::to_string(g.left()) + "," + std::to_string(g.top()) + " h" +
-                    std::to_string(g.height());
-  s["picture"] = f.ImageConnectAppareilaPC->isVisibleTo(&f)
-                     ? std::to_string(f.ImageConnectAppareilaPC->width())
+  s["list.selected"] = list.ItemText(list.SelectedIndex());
+  s["list.sorted"] = list.Sorted() ? "sorted" : "unsorted";
+  const wizard::Rect g = list.Geometry();
+  s["list.place"] = std::to_string(g.left) + "," + std::to_string(g.top) + " h" +
+                    std::to_string(g.height);
+  s["picture"] = ui.ImageConnectAppareilaPC.Visible()
+                     ? std::to_string(ui.ImageConnectAppareilaPC.Width())
                      : "<hidden>";
-  QProgressBar* bar = f.ProgressBarProgrammation;
-  s["bar"] = bar->isVisibleTo(&f) ? "shown" : "hidden";
-  s["bar.range"] = std::to_string(bar->value()) + "/" + std::to_string(bar->minimum()) + ".." +
-                   std::to_string(bar->maximum());
-  s["bar.look"] = f.ProgressBarSmooth() ? "smooth" : "segmented";
+  const auto& bar = ui.ProgressBarProgrammation;
+  s["bar"] = bar.Visible() ? "shown" : "hidden";
+  s["bar.range"] = std::to_string(bar.Position()) + "/" + std::to_string(bar.Minimum()) + ".." +
+                   std::to_string(bar.Maximum());
+  s["bar.look"] = bar.Smooth() ? "smooth" : "segmented";
   s["timer"] = f.TimerGestionSerie->Enabled() ? std::to_string(f.TimerGestionSerie->Interval())
                                                 : "off";
   s["portIndex"] = std::to_string(f.PortIndex);
@@ -94,14 +91,14 @@ State Snapshot(TFormMj& f) {
 
 struct Row {
   const char* behaviour;
-  std::function<void(TFormMj&)> move;
+  std::function<void(MemoryWizard&)> move;
   State expected;
 };
 
-void Walk(TFormMj& form, const std::vector<Row>& rows) {
+void Walk(MemoryWizard& ui, const std::vector<Row>& rows) {
   for (const Row& row : rows) {
-    if (row.move) row.move(form);
-    const State actual = Snapshot(form);
+    if (row.move) row.move(ui);
+    const State actual = Snapshot(ui);
     for (const auto& [key, value] : row.expected) {
       ASSERT_TRUE(actual.count(key)) << key;
       EXPECT_EQ(actual.at(key), value) << "row: " << row.behaviour << "\n  key: " << key;
@@ -109,16 +106,16 @@ void Walk(TFormMj& form, const std::vector<Row>& rows) {
   }
 }
 
-const auto Next = [](TFormMj& f) { f.NextStep(); };
-const auto Previous = [](TFormMj& f) { f.PreviousStep(); };
+const auto Next = [](MemoryWizard& ui) { ui.Form().NextStep(); };
+const auto Previous = [](MemoryWizard& ui) { ui.Form().PreviousStep(); };
 auto GoTo(int step) {
-  return [step](TFormMj& f) {
-    while (f.WizardStep < step) f.NextStep();
+  return [step](MemoryWizard& ui) {
+    while (ui.Form().WizardStep < step) ui.Form().NextStep();
   };
 }
 // The user clicks an entry of the list box.
 auto Click(int row) {
-  return [row](TFormMj& f) { f.ListBoxSelectLangPort->setCurrentRow(row); };
+  return [row](MemoryWizard& ui) { ui.Pick(row); };
 }
 
 const std::string kName = "Télécommande ORB42TLX";
@@ -127,15 +124,13 @@ const std::string kPorts = "COM1 (ttyS0)|" + kBridge;
 
 class WizardSteps : public ::testing::Test {
  protected:
-  WizardSteps() { testsupport::QtApp(); }
   testsupport::WizardEnv env_;
-  testsupport::DialogRecorder dialogs_;
 };
 
 TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
-  TFormMj form;
+  MemoryWizard ui;
   const std::string window = "Mise à jour V1.5 de votre " + kName;
-  Walk(form, {
+  Walk(ui, {
     {"the window opens on step 1 in French with Français selected", nullptr,
      {{"indicator", "Etape n° 1 sur 10"}, {"window", window},
       {"title", "Mise à jour de votre " + kName + " "},
@@ -148,11 +143,9 @@ TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
       {"quit", "&Quitter"}, {"previous", "&Précédent disabled"}, {"next", "&Suivant"},
       {"about", "&A propos"}, {"list", "Français|English"}, {"list.selected", "Français"},
       {"picture", "<hidden>"}, {"bar", "hidden"}, {"timer", "1000"}}},
+    // The prompt's 54 characters at the memory front end's 6 pixels each, then 10 pixels.
     {"the language list stands right of the prompt, from line 3's top", nullptr,
-     {{"list.place", std::to_string(form.LabelLigne3->x() +
-                                    QFontMetrics(form.LabelLigne3->font())
-                                        .horizontalAdvance(form.LabelLigne3->text()) + 10) +
-                         ",174 h104"}}},
+     {{"list.place", "334,174 h104"}, {"list.sorted", "unsorted"}}},
     {"step 2 greets and keeps line 2 centred from step 1", Next,
      {{"indicator", "Etape n° 2 sur 10"}, {"title", "Mise à jour de votre " + kName},
       {"line1", window}, {"line2", "Bonjour,"}, {"line2.align", "centre"},
@@ -172,7 +165,8 @@ TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
      {{"title", "Choix du port de communication"}, {"line1", "<hidden>"},
       {"line2", "Sélectionnez le port série connecté"}, {"line2.style", "plain 11px"},
       {"line2.align", "centre"}, {"picture", "<hidden>"}, {"list", kPorts},
-      {"list.selected", kBridge}, {"list.place", "192,170 h104"}, {"timer", "1000"},
+      {"list.selected", kBridge}, {"list.place", "192,170 h104"}, {"list.sorted", "sorted"},
+      {"timer", "1000"},
       {"portIndex", "0"}}},
     {"step 6 asks to connect; line 1 is plain on the first visit", Next,
      {{"title", "Vérification et lancement de la mise à jour."}, {"next", "&Connexion"},
@@ -213,16 +207,18 @@ TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
 }
 
 TEST_F(WizardSteps, BackwardsFromStep6KeepsWhatStep6Changed) {
-  TFormMj form;
-  Walk(form, {
-    {"back on step 5 the prompt is left-aligned and the timer restarts", [](TFormMj& f) {
-       GoTo(6)(f);
+  MemoryWizard ui;
+  Walk(ui, {
+    {"back on step 5 the prompt is left-aligned and the timer restarts", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
+       GoTo(6)(ui);
        f.TimerGestionSerie->SetEnabled(false);
        f.PreviousStep();
      },
      {{"step", "5"}, {"line2", "Sélectionnez le port série connecté"}, {"line2.align", "left"},
       {"list.selected", kBridge}, {"timer", "1000"}}},
-    {"back on step 2 the greeting is left-aligned too", [](TFormMj& f) {
+    {"back on step 2 the greeting is left-aligned too", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
        for (int i = 0; i < 3; ++i) f.PreviousStep();
      },
      {{"step", "2"}, {"line2", "Bonjour,"}, {"line2.align", "left"}, {"line1.align", "centre"},
@@ -233,20 +229,22 @@ TEST_F(WizardSteps, BackwardsFromStep6KeepsWhatStep6Changed) {
 }
 
 TEST_F(WizardSteps, CancelOnStep7AndConnectAgain) {
-  TFormMj form;
-  Walk(form, {
+  MemoryWizard ui;
+  Walk(ui, {
     {"Cancel leaves step 7 for step 6 with line 1 bold and the timer at 2250 ms",
-     [](TFormMj& f) {
-       GoTo(7)(f);
-       f.ProgressBarProgrammation->setValue(7);
+     [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
+       GoTo(7)(ui);
+       f.ProgressBarProgrammation->SetPosition(7);
        f.RecordIndex = 5;
        f.PreviousStep();
      },
      {{"step", "6"}, {"line1.style", "bold 11px"}, {"next", "&Connexion"},
       {"previous", "&Précédent"}, {"timer", "2250"}}},
-    {"another port chosen on step 6's way back is the one called", [](TFormMj& f) {
+    {"another port chosen on step 6's way back is the one called", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
        f.PreviousStep();
-       f.ListBoxSelectLangPort->setCurrentRow(0);  // the user picks COM1
+       ui.Pick(0);  // the user picks COM1
        f.NextStep();
        f.NextStep();
      },
@@ -256,10 +254,11 @@ TEST_F(WizardSteps, CancelOnStep7AndConnectAgain) {
 }
 
 TEST_F(WizardSteps, FailureOutcomeReturnsToStep4WithTheBarStillShown) {
-  TFormMj form;
-  Walk(form, {
-    {"an outcome on step 9 lands on step 4 and the bar stays", [](TFormMj& f) {
-       GoTo(9)(f);
+  MemoryWizard ui;
+  Walk(ui, {
+    {"an outcome on step 9 lands on step 4 and the bar stays", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
+       GoTo(9)(ui);
        f.TimerGestionSerie->SetEnabled(false);
        f.WizardStep = 5;
        f.PreviousStep();
@@ -272,28 +271,31 @@ TEST_F(WizardSteps, FailureOutcomeReturnsToStep4WithTheBarStillShown) {
 }
 
 TEST_F(WizardSteps, LanguageChosenOnStep1) {
-  TFormMj form;
+  MemoryWizard ui;
   const std::string window = "Update V1.5 of " + kName;
-  Walk(form, {
+  Walk(ui, {
     {"clicking English redisplays step 1 in English at once", Click(1),
      {{"window", window}, {"title", "Update foreword the " + kName + " "},
       {"indicator", "Step n° 1 of 10"}, {"line2", "Choice Of Language"},
       {"line3", "Select your language of choice among the list :"},
       {"quit", "E&xit"}, {"previous", "&Before disabled"}, {"next", "&Next"},
       {"about", "&About"}, {"list.selected", "English"}}},
-    {"the English step 5 and the port chosen by the user", [](TFormMj& f) {
-       GoTo(5)(f);
-       Click(0)(f);
+    {"the English step 5 and the port chosen by the user", [](MemoryWizard& ui) {
+       GoTo(5)(ui);
+       Click(0)(ui);
      },
      {{"line2", "Select serial port"}, {"list.selected", "COM1 (ttyS0)"}, {"portIndex", "0"},
       {"window", window}}},
-    {"Next on step 5 with nothing selected stays on step 5", [](TFormMj& f) {
-       f.ListBoxSelectLangPort->setCurrentRow(-1);
+    // The user cannot empty the selection; a refresh that drops the selected port can.
+    {"Next on step 5 with nothing selected stays on step 5", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
+       f.ListBoxSelectLangPort->SetSelectedIndex(-1);
        f.NextStep();
      },
      {{"step", "5"}, {"indicator", "Step n° 5 of 10"}, {"list", kPorts}}},
-    {"the English captions of steps 6 and 7", [](TFormMj& f) {
-       Click(1)(f);
+    {"the English captions of steps 6 and 7", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
+       Click(1)(ui);
        f.NextStep();
        f.NextStep();
      },
@@ -301,45 +303,27 @@ TEST_F(WizardSteps, LanguageChosenOnStep1) {
       {"line1", "Turn on your " + kName}}},
   });
   // Clicking the language already chosen changes nothing.
-  TFormMj other;
+  MemoryWizard other;
   Click(0)(other);
-  EXPECT_EQ(other.Language, 0);
-  EXPECT_EQ(Str(other.windowTitle()), "Mise à jour V1.5 de votre " + kName);
+  EXPECT_EQ(other.Form().Language, 0);
+  EXPECT_EQ(other.Title(), "Mise à jour V1.5 de votre " + kName);
 }
 
 TEST_F(WizardSteps, WithoutAnySerialPortThePlaceholderIsListedOnlyTheSecondTime) {
   env_.Sysfs().Remove("ttyS0");
   env_.Sysfs().Remove("ttyUSB0");
-  TFormMj form;
-  Walk(form, {
+  MemoryWizard ui;
+  Walk(ui, {
     {"first visit: an empty list", GoTo(5), {{"step", "5"}, {"list", ""}}},
-    {"second visit: the placeholder, which can be chosen", [](TFormMj& f) {
+    {"second visit: the placeholder, which can be chosen", [](MemoryWizard& ui) {
+       TFormMj& f = ui.Form();
        f.PreviousStep();
        f.NextStep();
-       Click(0)(f);
+       Click(0)(ui);
        f.NextStep();
      },
      {{"step", "6"}, {"list.items", "Pas de port serie"}, {"portIndex", "-1"}}},
   });
-}
-
-TEST_F(WizardSteps, SelectingByProgramDoesNotRunTheClickHandler) {
-  TFormMj form;
-  form.PortIndex = 99;
-  GoTo(5)(form);  // pre-selects the bridge
-  EXPECT_EQ(form.PortIndex, 99);
-  EXPECT_EQ(Snapshot(form)["list.selected"], kBridge);
-  Click(0)(form);
-  EXPECT_EQ(form.PortIndex, 0);
-}
-
-TEST_F(WizardSteps, BridgeEntryFitsTheListWithoutBeingCut) {
-  TFormMj form;
-  GoTo(5)(form);
-  QListWidget* list = form.ListBoxSelectLangPort;
-  const int text = QFontMetrics(list->font()).horizontalAdvance(QString::fromStdString(kBridge));
-  EXPECT_LT(text + 4, list->width() - 2 * list->frameWidth());
-  EXPECT_LE(list->geometry().right(), form.width());
 }
 
 }  // namespace

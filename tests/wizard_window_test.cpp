@@ -12,77 +12,80 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "app/Boiteapropos.h"
-#include "app/PeriodicTimer.h"
-#include "app/Tformmj.h"
-#include "support/WizardHarness.h"
+#include "support/QtHarness.h"
+#include "support/WizardEnv.h"
+#include "ui/qt/Boiteapropos.h"
+#include "ui/qt/WizardWindow.h"
 
 namespace {
 
-class WizardWindow : public ::testing::Test {
+class WizardWindowTest : public ::testing::Test {
  protected:
-  WizardWindow() { testsupport::QtApp(); }
+  WizardWindowTest() { testsupport::QtApp(); }
   testsupport::WizardEnv env_;
   testsupport::DialogRecorder dialogs_;
 };
 
-TEST_F(WizardWindow, ComponentsStandWhereTheyAreLaidOut) {
-  TFormMj form;
+TEST_F(WizardWindowTest, ComponentsStandWhereTheyAreLaidOut) {
+  ui::qt::WizardWindow window;
+  const auto& q = window.Widgets();
   struct Case {
     const char* name;
     QWidget* widget;
     QRect geometry;
   } cases[] = {
-      {"Image1", form.Image1, {0, 0, 553, 57}},
-      {"LabelTitreEtape", form.LabelTitreEtape, {0, 64, 561, 20}},
-      {"LabelLigne1", form.LabelLigne1, {0, 112, 553, 13}},
-      {"LabelLigne2", form.LabelLigne2, {0, 144, 553, 13}},
-      {"ImageConnectAppareilaPC", form.ImageConnectAppareilaPC, {24, 136, 362, 193}},
-      {"LabelLigne3", form.LabelLigne3, {0, 176, 561, 13}},
-      {"LabelLigne4", form.LabelLigne4, {0, 208, 553, 13}},
-      {"LabelLigne5", form.LabelLigne5, {0, 240, 553, 13}},
-      {"LabelBarreProgression", form.LabelBarreProgression, {0, 288, 553, 17}},
-      {"ProgressBarProgrammation", form.ProgressBarProgrammation, {8, 312, 545, 33}},
-      {"ButtonAPropos", form.ButtonAPropos, {162, 356, 75, 25}},
-      {"ButtonQuitter", form.ButtonQuitter, {274, 356, 75, 25}},
+      {"Image1", q.Image1, {0, 0, 553, 57}},
+      {"LabelTitreEtape", q.LabelTitreEtape, {0, 64, 561, 20}},
+      {"LabelLigne1", q.LabelLigne1, {0, 112, 553, 13}},
+      {"LabelLigne2", q.LabelLigne2, {0, 144, 553, 13}},
+      {"ImageConnectAppareilaPC", q.ImageConnectAppareilaPC, {24, 136, 362, 193}},
+      {"LabelLigne3", q.LabelLigne3, {0, 176, 561, 13}},
+      {"LabelLigne4", q.LabelLigne4, {0, 208, 553, 13}},
+      {"LabelLigne5", q.LabelLigne5, {0, 240, 553, 13}},
+      {"LabelBarreProgression", q.LabelBarreProgression, {0, 288, 553, 17}},
+      {"ProgressBarProgrammation", q.ProgressBarProgrammation, {8, 312, 545, 33}},
+      {"ButtonAPropos", q.ButtonAPropos, {162, 356, 75, 25}},
+      {"ButtonQuitter", q.ButtonQuitter, {274, 356, 75, 25}},
       // Laid out at x 394, where it overlapped Next by three pixels.
-      {"ButtonPrecedant", form.ButtonPrecedant, {386, 356, 75, 25}},
-      {"ButtonSuivant", form.ButtonSuivant, {466, 356, 75, 25}},
-      {"EditEtape", form.EditEtape, {-1, 358, 140, 21}},
+      {"ButtonPrecedant", q.ButtonPrecedant, {386, 356, 75, 25}},
+      {"ButtonSuivant", q.ButtonSuivant, {466, 356, 75, 25}},
+      {"EditEtape", q.EditEtape, {-1, 358, 140, 21}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.widget->geometry(), c.geometry) << c.name;
-  EXPECT_EQ(form.size(), QSize(558, 403));
-  EXPECT_EQ(form.minimumSize(), form.maximumSize());  // the user cannot resize it
-  EXPECT_FALSE(form.windowFlags() & Qt::WindowCloseButtonHint);
-  EXPECT_FALSE(form.windowFlags() & Qt::WindowMinMaxButtonsHint);
-  EXPECT_FALSE(form.windowFlags() & Qt::WindowSystemMenuHint);
+  EXPECT_EQ(window.size(), QSize(558, 403));
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());  // the user cannot resize it
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowMinMaxButtonsHint);
+  EXPECT_FALSE(window.windowFlags() & Qt::WindowSystemMenuHint);
 
-  EXPECT_EQ(form.font().pixelSize(), 11);
-  EXPECT_TRUE(form.LabelTitreEtape->font().bold());
-  EXPECT_EQ(form.LabelTitreEtape->font().pixelSize(), 16);
-  EXPECT_TRUE(form.EditEtape->isReadOnly());
-  EXPECT_TRUE(form.EditEtape->font().bold());
-  EXPECT_EQ(form.EditEtape->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(form.ButtonQuitter->toolTip().toStdString(), "permet de quitter la mise à jours");
-  EXPECT_FALSE(form.ProgressBarProgrammation->isVisibleTo(&form));
-  EXPECT_EQ(form.ProgressBarProgrammation->maximum(), 100);
-  EXPECT_FALSE(form.ImageConnectAppareilaPC->hasScaledContents());
-  EXPECT_EQ(form.ImageConnectAppareilaPC->pixmap().size(), QSize(362, 193));
+  EXPECT_EQ(window.font().pixelSize(), 11);
+  EXPECT_TRUE(q.LabelTitreEtape->font().bold());
+  EXPECT_EQ(q.LabelTitreEtape->font().pixelSize(), 16);
+  EXPECT_TRUE(q.EditEtape->isReadOnly());
+  EXPECT_TRUE(q.EditEtape->font().bold());
+  EXPECT_EQ(q.EditEtape->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(q.ButtonQuitter->toolTip().toStdString(), "permet de quitter la mise à jours");
+  EXPECT_FALSE(q.ProgressBarProgrammation->isVisibleTo(&window));
+  EXPECT_EQ(q.ProgressBarProgrammation->maximum(), 100);
+  EXPECT_FALSE(q.ImageConnectAppareilaPC->hasScaledContents());
+  EXPECT_EQ(q.ImageConnectAppareilaPC->pixmap().size(), QSize(362, 193));
 
   // Tab order: Quit, Previous, Next, (the step indicator is skipped), bar, About, list.
   std::vector<QWidget*> tabOrder;
-  QWidget* w = form.ButtonQuitter;
+  QWidget* w = q.ButtonQuitter;
   do {
     if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w);
     w = w->nextInFocusChain();
-  } while (w != form.ButtonQuitter);
-  EXPECT_EQ(tabOrder, (std::vector<QWidget*>{form.ButtonQuitter, form.ButtonPrecedant,
-                                             form.ButtonSuivant, form.ProgressBarProgrammation,
-                                             form.ButtonAPropos, form.ListBoxSelectLangPort}));
+  } while (w != q.ButtonQuitter);
+  EXPECT_EQ(tabOrder, (std::vector<QWidget*>{q.ButtonQuitter, q.ButtonPrecedant,
+                                             q.ButtonSuivant, q.ProgressBarProgrammation,
+                                             q.ButtonAPropos, q.ListBoxSelectLangPort}));
 }
 
-TEST_F(WizardWindow, FieldsStartAsTheConstructorSetsThem) {
-  TFormMj form;
+TEST_F(WizardWindowTest, FieldsStartAsTheConstructorSetsThem) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  const auto& q = window.Widgets();
   EXPECT_EQ(form.WizardStep, 1);
   EXPECT_EQ(form.Language, 0);
   EXPECT_EQ(form.ConnectImageWidth, 362);
@@ -94,30 +97,33 @@ TEST_F(WizardWindow, FieldsStartAsTheConstructorSetsThem) {
   EXPECT_TRUE(form.TimerGestionSerie->Enabled());
   EXPECT_EQ(form.TimerGestionSerie->Interval(), 1000);
   EXPECT_STREQ(form.Link.PortName(), "\\\\.\\COM2");
-  EXPECT_EQ(form.ListBoxSelectLangPort->selectionMode(), QAbstractItemView::SingleSelection);
+  EXPECT_EQ(q.ListBoxSelectLangPort->selectionMode(), QAbstractItemView::SingleSelection);
 }
 
-TEST_F(WizardWindow, WindowManagerCloseIsQuitExceptWhileTheDeviceIsWorkedOn) {
-  TFormMj form;
-  form.show();
+TEST_F(WizardWindowTest, WindowManagerCloseIsQuitExceptWhileTheDeviceIsWorkedOn) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  window.show();
   while (form.WizardStep < 8) form.NextStep();
   form.TimerGestionSerie->SetEnabled(false);
-  EXPECT_FALSE(form.close());  // Alt+F4 on step 8: refused
-  EXPECT_TRUE(form.isVisible());
+  EXPECT_FALSE(window.close());  // Alt+F4 on step 8: refused
+  EXPECT_TRUE(window.isVisible());
   form.NextStep();
   form.TimerGestionSerie->SetEnabled(false);
-  EXPECT_FALSE(form.close());  // and on step 9
+  EXPECT_FALSE(window.close());  // and on step 9
   form.NextStep();
-  EXPECT_TRUE(form.close());  // step 10: Quit is enabled again
+  EXPECT_TRUE(window.close());  // step 10: Quit is enabled again
 }
 
 // The user cannot leave the port list without a selection, whatever they click: Next on step 5
 // would otherwise do nothing at all.
-TEST_F(WizardWindow, UserCannotEmptyTheSelectionOfTheList) {
-  TFormMj form;
-  form.show();
+TEST_F(WizardWindowTest, UserCannotEmptyTheSelectionOfTheList) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  const auto& q = window.Widgets();
+  window.show();
   while (form.WizardStep < 5) form.NextStep();
-  QListWidget* list = form.ListBoxSelectLangPort;
+  QListWidget* list = q.ListBoxSelectLangPort;
   ASSERT_EQ(list->count(), 2);
   QWidget* viewport = list->viewport();
   const QPoint first = list->visualItemRect(list->item(0)).center();
@@ -137,32 +143,37 @@ TEST_F(WizardWindow, UserCannotEmptyTheSelectionOfTheList) {
 }
 
 // Return presses the focused button, as on the desktop the wizard was made for; Space still does.
-TEST_F(WizardWindow, ReturnPressesTheFocusedButton) {
-  TFormMj form;
-  form.show();
-  QTest::keyClick(form.ButtonSuivant, Qt::Key_Return);
+TEST_F(WizardWindowTest, ReturnPressesTheFocusedButton) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  const auto& q = window.Widgets();
+  window.show();
+  QTest::keyClick(q.ButtonSuivant, Qt::Key_Return);
   EXPECT_EQ(form.WizardStep, 2);
-  QTest::keyClick(form.ButtonSuivant, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(q.ButtonSuivant, Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_EQ(form.WizardStep, 3);
-  QTest::keyClick(form.ButtonPrecedant, Qt::Key_Return);
+  QTest::keyClick(q.ButtonPrecedant, Qt::Key_Return);
   EXPECT_EQ(form.WizardStep, 2);
-  QTest::keyClick(form.ButtonSuivant, Qt::Key_Space);
+  QTest::keyClick(q.ButtonSuivant, Qt::Key_Space);
   EXPECT_EQ(form.WizardStep, 3);
-  EXPECT_FALSE(form.ButtonSuivant->autoDefault()) << "drawn as before";
-  EXPECT_FALSE(form.ButtonSuivant->isDefault());
+  EXPECT_FALSE(q.ButtonSuivant->autoDefault()) << "drawn as before";
+  EXPECT_FALSE(q.ButtonSuivant->isDefault());
 }
 
-TEST_F(WizardWindow, QuitClosesTheWindow) {
-  TFormMj form;
-  form.show();
+TEST_F(WizardWindowTest, QuitClosesTheWindow) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  window.show();
   form.ButtonQuitterClick();
-  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(WizardWindow, AboutDialogFollowsTheWizardLanguageButNotItsContactLines) {
-  TFormMj form;
+TEST_F(WizardWindowTest, AboutDialogFollowsTheWizardLanguageButNotItsContactLines) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  const auto& q = window.Widgets();
   TFormAPropos about;
-  form.SetAboutDialog(&about);
+  window.SetAboutDialog(&about);
   std::vector<std::string> captions, buttons;
   auto openAndLook = [&] {
     QTimer::singleShot(0, [&] {
@@ -177,16 +188,46 @@ TEST_F(WizardWindow, AboutDialogFollowsTheWizardLanguageButNotItsContactLines) {
     form.ButtonAProposClick();
   };
   openAndLook();
-  form.ListBoxSelectLangPort->setCurrentRow(1);  // English
+  q.ListBoxSelectLangPort->setCurrentRow(1);  // English
   openAndLook();
   openAndLook();
-  form.ListBoxSelectLangPort->setCurrentRow(0);
+  q.ListBoxSelectLangPort->setCurrentRow(0);
   openAndLook();
   EXPECT_EQ(captions, (std::vector<std::string>{"A propos de la mise à jour", "About update",
                                                 "About update", "A propos de la mise à jour"}));
   EXPECT_EQ(buttons, std::vector<std::string>(4, "&Ok"));
   EXPECT_TRUE(about.ButtonOk->isDefault());
   EXPECT_EQ(about.size(), QSize(441, 221));
+}
+
+// Where steps 1 and 5 put the list, with the window's real font: right of the prompt on step 1,
+// centred under line 2 on step 5, wide enough for the bridge's entry.
+TEST_F(WizardWindowTest, ListStandsWhereTheStepsPutItAndShowsTheBridgeWhole) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  const auto& q = window.Widgets();
+  const int prompt = QFontMetrics(q.LabelLigne3->font()).horizontalAdvance(q.LabelLigne3->text());
+  EXPECT_EQ(q.ListBoxSelectLangPort->geometry(), QRect(prompt + 10, 174, 181, 104));
+  while (form.WizardStep < 5) form.NextStep();
+  QListWidget* list = q.ListBoxSelectLangPort;
+  EXPECT_EQ(list->geometry(), QRect(192, 170, 181, 104));
+  const QString bridge = QStringLiteral("COM33 (ttyUSB0) : TALVIRE");
+  ASSERT_EQ(list->currentItem()->text(), bridge);
+  const int text = QFontMetrics(list->font()).horizontalAdvance(bridge);
+  EXPECT_LT(text + 4, list->width() - 2 * list->frameWidth());
+  EXPECT_LE(list->geometry().right(), window.width());
+}
+
+// The step set-ups select entries with the list's signals blocked: only the user's own choice
+// reaches the click handler.
+TEST_F(WizardWindowTest, SelectingByProgramDoesNotRunTheClickHandler) {
+  ui::qt::WizardWindow window;
+  TFormMj& form = window.Form();
+  form.PortIndex = 99;
+  while (form.WizardStep < 5) form.NextStep();  // pre-selects the bridge
+  EXPECT_EQ(form.PortIndex, 99);
+  window.Widgets().ListBoxSelectLangPort->setCurrentRow(0);  // the user picks COM1
+  EXPECT_EQ(form.PortIndex, 0);
 }
 
 // Stands in for the desktop's browser and mail program.
@@ -198,7 +239,7 @@ class UrlCatcher : public QObject {
   void Open(const QUrl& url) { urls.push_back(url); }
 };
 
-TEST_F(WizardWindow, AboutLinksGoToTheDesktopsBrowserAndMailProgram) {
+TEST_F(WizardWindowTest, AboutLinksGoToTheDesktopsBrowserAndMailProgram) {
   UrlCatcher catcher;
   for (const char* scheme : {"https", "mailto"})
     QDesktopServices::setUrlHandler(scheme, &catcher, "Open");

@@ -8,9 +8,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/PeriodicTimer.h"
-#include "app/Tformmj.h"
-#include "app/WizardMessages.h"
+#include "ui/qt/WizardWindow.h"
+#include "wizard/WizardMessages.h"
 
 namespace {
 
@@ -44,9 +43,10 @@ int main(int argc, char** argv) {
   int saved = 0;
   for (const Shot& shot : kShots) {
     for (LanguageIndex language : {0, 1}) {
-      TFormMj form;
+      ui::qt::WizardWindow window;
+      TFormMj& form = window.Form();
       form.SetLanguage(language);
-      form.show();
+      window.show();
       form.WizardStep = 7;  // as the checks of step 8 begin
       form.NextStep();
       form.TimerGestionSerie->SetEnabled(false);
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         if (box->grab().save(file)) ++saved;
         box->buttons().first()->click();
       });
-      QCoreApplication::postEvent(&form, new WizardMessage(shot.message, shot.wParam));
+      window.PostMessage(shot.message, shot.wParam);
       QCoreApplication::sendPostedEvents();
     }
   }

@@ -28,6 +28,9 @@ class PortList {
   std::vector<std::string> entries_;
 };
 
+// Whether two entries are the same, ASCII letter case ignored (as the list compares them).
+bool SameEntry(const std::string& a, const std::string& b);
+
 // The entry of a port behind the device's own USB-to-serial bridge ends with this.
 inline constexpr const char* kBridgeSuffix = " : TALVIRE";
 

@@ -1,46 +1,34 @@
 #pragma once
-// A wizard wired to the loader simulator: the simulator's trees in the environment, a window that
-// finds the bridge through the serial-device map, a recorder for the dialogs and a spy on the
-// messages the update sequence posts.
-#include <QObject>
+// The wizard's logic on the in-memory front end, wired to the loader simulator: the simulator's
+// trees in the environment, a window that finds the bridge through the serial-device map, and
+// ticks and messages driven by the test, as the message loop would hand them out.
 #include <functional>
-#include <map>
-#include <memory>
 #include <vector>
 
-#include "app/Tformmj.h"
 #include "sim/LoaderSim.h"
-#include "support/WizardHarness.h"
+#include "support/ImageWords.h"
+#include "support/SimDevice.h"
+#include "ui/memory/MemoryWizard.h"
 
 namespace testsupport {
 
-struct PostedMessage {
-  int message;
-  std::intptr_t wParam;
-};
-
-// Records the wizard's private messages as they are handled.
-class MessageSpy : public QObject {
- public:
-  explicit MessageSpy(QObject* target) { target->installEventFilter(this); }
-  std::vector<PostedMessage> seen;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-};
+using ui::memory::MemoryWizard;
+using ui::memory::PostedMessage;
 
 class SimWizard {
  public:
   explicit SimWizard(sim::Options options = {});
-  ~SimWizard();
 
-  TFormMj& Form() { return *form_; }
-  sim::LoaderSim& Sim() { return *sim_; }
-  DialogRecorder& Dialogs() { return dialogs_; }
-  MessageSpy& Spy() { return *spy_; }
+  TFormMj& Form() { return ui_.Form(); }
+  MemoryWizard& Ui() { return ui_; }
+  sim::LoaderSim& Sim() { return device_.Sim(); }
+  // The private messages handed to the wizard so far, in order.
+  const std::vector<PostedMessage>& Messages() const { return ui_.Handled(); }
 
   // From wherever the wizard is (1 or 4) to step 7, as a user pressing Next and Connect.
   void GoToStep7();
   // One tick as the message loop gives it: the timer's work, then the messages it posted.
-  void Tick();
+  void Tick() { ui_.Tick(); }
   // Ticks while the timer runs and done() is false; at most maxTicks. Step-7 ticks that failed
   // wait pauseAfterFailedCallMs, as the real 2250 ms period would, so a replugged cable is back.
   bool TickUntil(const std::function<bool()>& done, int maxTicks = 2000,
@@ -49,17 +37,8 @@ class SimWizard {
   bool RunUpdate();
 
  private:
-  WizardEnv env_;
-  std::string root_;
-  std::unique_ptr<sim::LoaderSim> sim_;
-  DialogRecorder dialogs_;
-  std::unique_ptr<TFormMj> form_;
-  std::unique_ptr<MessageSpy> spy_;
+  SimDevice device_;
+  MemoryWizard ui_;
 };
-
-// The program words the embedded image holds, by word address.
-const std::map<std::uint32_t, std::uint16_t>& ImageWords();
-// How many program words of memory differ from the image (0: the image is in place).
-int WordsDifferingFromImage(const std::vector<std::uint16_t>& memory);
 
 }  // namespace testsupport

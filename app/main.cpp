@@ -1,4 +1,0 @@
-#include "app/Startup.h"
-
-// The wizard takes no command-line arguments; it always returns 0.
-int main(int argc, char** argv) { return RunProgram(argc, argv); }
