@@ -359,7 +359,7 @@ TEST_F(StepFiveList, UnchangedListLeavesTheBoxAlone) {
   for (int i = 0; i < 3; ++i) ui_->Tick();
   env_.Sysfs().Remove("ttyS0");
   env_.Sysfs().Remove("ttyUSB0");
-  ui_->Tick();  // no port at all: the old entries stay
+  ui_->Tick();                                           // no port at all: the old entries stay
   EXPECT_EQ(ui_->ListBoxSelectLangPort.Loads(), loads);  // never reloaded
   EXPECT_EQ(SelectedText(), "COM1 (ttyS0)");
 }

@@ -1,5 +1,7 @@
 // Start-up: the language of the settings file, the error guard, and errors escaping a handler.
 // This program runs on the wizard's own application object.
+#include "ui/qt/Startup.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -9,7 +11,6 @@
 
 #include "support/QtHarness.h"
 #include "support/WizardEnv.h"
-#include "ui/qt/Startup.h"
 #include "ui/qt/WizardWindow.h"
 #include "wizard/ProgramError.h"
 
@@ -51,8 +52,7 @@ Seen StartAndQuit(int* result) {
       seen.wizardShown = true;
       seen.language = window->Form().Language;
       seen.windowTitle = window->windowTitle().toStdString();
-      seen.selected =
-          window->Widgets().ListBoxSelectLangPort->currentItem()->text().toStdString();
+      seen.selected = window->Widgets().ListBoxSelectLangPort->currentItem()->text().toStdString();
       window->Form().ButtonQuitterClick();
     }
   });
@@ -71,8 +71,8 @@ TEST_F(Startup, LanguageComesFromTheSettingsFile) {
   struct Case {
     const char* content;  // nullptr: no settings file
     LanguageIndex language;
-  } cases[] = {{nullptr, 0}, {"Langue=1;", 1}, {"Langue=0;", 0}, {"Langue=2;", 0},
-               {"Langue=x;", 0}};
+  } cases[] = {
+      {nullptr, 0}, {"Langue=1;", 1}, {"Langue=0;", 0}, {"Langue=2;", 0}, {"Langue=x;", 0}};
   for (const Case& c : cases) {
     std::filesystem::remove(env_.WindowsDir() + "/BrennalV1.CFG");
     if (c.content) env_.WriteSettings(c.content);
@@ -83,8 +83,9 @@ TEST_F(Startup, LanguageComesFromTheSettingsFile) {
     EXPECT_TRUE(seen.wizardShown);
     EXPECT_EQ(seen.language, c.language);
     EXPECT_EQ(seen.selected, c.language == 1 ? "English" : "Français");
-    EXPECT_EQ(seen.windowTitle, c.language == 1 ? "Update V1.5 of Télécommande ORB42TLX"
-                                                : "Mise à jour V1.5 de votre Télécommande ORB42TLX");
+    EXPECT_EQ(seen.windowTitle, c.language == 1
+                                    ? "Update V1.5 of Télécommande ORB42TLX"
+                                    : "Mise à jour V1.5 de votre Télécommande ORB42TLX");
     EXPECT_TRUE(dialogs_.Shown().empty());
   }
 }
@@ -122,9 +123,7 @@ TEST_F(Startup, ClosingTheWizardWhileTheAboutDialogIsOpenEndsTheProgram) {
 }
 
 TEST(ErrorBoxText, FullStopOnlyAfterCharactersThatSortAfterIt) {
-  auto text = [](auto error) {
-    return ErrorBoxText(std::make_exception_ptr(error));
-  };
+  auto text = [](auto error) { return ErrorBoxText(std::make_exception_ptr(error)); };
   EXPECT_EQ(text(ProgramError("Cannot open file x")), "Cannot open file x.");
   EXPECT_EQ(text(ProgramError("Stopped 3")), "Stopped 3.");
   EXPECT_EQ(text(ProgramError("Done.")), "Done.");

@@ -7,8 +7,8 @@
 #include <ostream>
 #include <thread>
 
-#include "wizard/WizardMessages.h"
 #include "support/SimWizard.h"
+#include "wizard/WizardMessages.h"
 
 namespace {
 

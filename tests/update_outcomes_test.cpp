@@ -17,7 +17,8 @@ using wizard::DialogKind;
 using wizard::DialogRequest;
 
 const std::string N = "Télécommande ORB42TLX";
-const std::string kAnother = "\n\nVoulez vous faire la mise à jour sur un autre appareil de ce type?";
+const std::string kAnother =
+    "\n\nVoulez vous faire la mise à jour sur un autre appareil de ce type?";
 
 struct Outcome {
   const char* behaviour;
@@ -30,41 +31,43 @@ struct Outcome {
 };
 
 const Outcome kOutcomes[] = {
-    {"transmission failure", WM_LINK_FAILED, 100002, 0, 0, DialogKind::Error,
-     DialogButtons::YesNo,
+    {"transmission failure", WM_LINK_FAILED, 100002, 0, 0, DialogKind::Error, DialogButtons::YesNo,
      "Un Problème de transmission s'est produit.\n\nPour essayer une nouvelle fois, vous devez "
      "d'abord : \n   Déconnecter puis reconnecter la pile et faire une nouvelle tentative.\n\n"
      "Voulez vous essayer de nouveau?",
      "Transmission failure is happenned.\n\nFor trying again, first you must power off then "
      "power on the deviceWould you try again?"},
     {"connection failure", WM_CONNECT_FAILED, 0, 0, 0, DialogKind::Error, DialogButtons::Ok,
-     "Echec à la connexion :\n   - Soit votre " + N + " n'a pas été connecté à l'ordinateur.\n"
-     "  - Soit votre " + N + " n'a pas été mis en marche. \n  - Soit la port série sélectionné "
-     "ne correspond pas au port connecté.\n\n  Dans ce dernier cas, sélectionner un autre port "
-     "série dans la liste.\n",
+     "Echec à la connexion :\n   - Soit votre " + N +
+         " n'a pas été connecté à l'ordinateur.\n"
+         "  - Soit votre " +
+         N +
+         " n'a pas été mis en marche. \n  - Soit la port série sélectionné "
+         "ne correspond pas au port connecté.\n\n  Dans ce dernier cas, sélectionner un autre port "
+         "série dans la liste.\n",
      "Connect failled :\n\r  - Check the connection of the cordon.\n  - Check, if " + N +
-     " povered on.\n  - Check if the  selected serial port is corresponding to the connected "
-     "serial port.\n  In that last case, select another serial port in the list.\n"},
+         " povered on.\n  - Check if the  selected serial port is corresponding to the connected "
+         "serial port.\n  In that last case, select another serial port in the list.\n"},
     {"wrong identity", WM_DEVICE_REFUSED, RefusedIdentity, 0, 0, DialogKind::Error,
      DialogButtons::YesNo, "L'appareil n'est pas un(e) " + N + "." + kAnother,
-     "The device is  not a " + N + " for this update.\n\nDo you want updating another " + N +
-         "?"},
+     "The device is  not a " + N + " for this update.\n\nDo you want updating another " + N + "?"},
     {"invalid serial number", WM_DEVICE_REFUSED, RefusedSerialNumber, 0, 0, DialogKind::Error,
      DialogButtons::YesNo,
-     "Le numéro de série de votre " + N + " n'est pas valide.\n\nContacteez notre service "
-     "technique (tél. : 01 99 00 12 40." + kAnother,
+     "Le numéro de série de votre " + N +
+         " n'est pas valide.\n\nContacteez notre service "
+         "technique (tél. : 01 99 00 12 40." +
+         kAnother,
      "Invalid serial number.\n\n\r Contact our technical support on support@talvire.example."
-     "\n\n\rDo you want updating another " + N + "?"},
+     "\n\n\rDo you want updating another " +
+         N + "?"},
     {"already at version 1.5", WM_DEVICE_REFUSED, RefusedVersion, 1, 5, DialogKind::Information,
      DialogButtons::YesNo, "Votre " + N + " a déjà cette mise à jour." + kAnother,
      "Update already installed\n\rDo you want updating another " + N + "?"},
-    {"more recent version 1.6", WM_DEVICE_REFUSED, RefusedVersion, 1, 6,
-     DialogKind::Information, DialogButtons::YesNo,
-     "Votre " + N + " a une mise à jour plus récente." + kAnother,
+    {"more recent version 1.6", WM_DEVICE_REFUSED, RefusedVersion, 1, 6, DialogKind::Information,
+     DialogButtons::YesNo, "Votre " + N + " a une mise à jour plus récente." + kAnother,
      "Your " + N + " has a more recently installed.Do you want updating another " + N + "?"},
-    {"more recent version 2.0", WM_DEVICE_REFUSED, RefusedVersion, 2, 0,
-     DialogKind::Information, DialogButtons::YesNo,
-     "Votre " + N + " a une mise à jour plus récente." + kAnother,
+    {"more recent version 2.0", WM_DEVICE_REFUSED, RefusedVersion, 2, 0, DialogKind::Information,
+     DialogButtons::YesNo, "Votre " + N + " a une mise à jour plus récente." + kAnother,
      "Your " + N + " has a more recently installed.Do you want updating another " + N + "?"},
     {"wrong device type", WM_DEVICE_REFUSED, RefusedDeviceType, 0, 0, DialogKind::Error,
      DialogButtons::YesNo,
@@ -103,8 +106,7 @@ TEST_F(UpdateOutcomes, EachOutcomeShowsItsTextInEitherLanguageWithEnglishTitleAn
       EXPECT_EQ(d.kind, o.kind);
       EXPECT_EQ(d.buttons, o.buttons);
       EXPECT_TRUE(d.caption.empty());  // the kind's own English title
-      EXPECT_STREQ(wizard::DialogTitle(d),
-                   o.kind == DialogKind::Error ? "Error" : "Information");
+      EXPECT_STREQ(wizard::DialogTitle(d), o.kind == DialogKind::Error ? "Error" : "Information");
       // Yes (or OK) leads back to step 4 with the timer off.
       TFormMj& form = ui->Form();
       EXPECT_EQ(form.WizardStep, 4);

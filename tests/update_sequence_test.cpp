@@ -2,15 +2,16 @@
 // the device checks with their refusals, the records, the finish.
 #include <gtest/gtest.h>
 
-
-#include "wizard/WizardMessages.h"
 #include "support/SimWizard.h"
+#include "wizard/WizardMessages.h"
 
 namespace {
 
 using testsupport::SimWizard;
 
-std::string Remark(SimWizard& w) { return w.Ui().LabelBarreProgression.Text(); }
+std::string Remark(SimWizard& w) {
+  return w.Ui().LabelBarreProgression.Text();
+}
 
 TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
   SimWizard w;
@@ -37,8 +38,7 @@ TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
   ASSERT_EQ(w.Messages().size(), 3u);
   for (const auto& m : w.Messages()) EXPECT_EQ(m.message, WM_STEP_DONE);
   // The check lines stay above the progress text.
-  EXPECT_EQ(w.Ui().LabelLigne2.Text(),
-            "Le numéro de série de l'appareil est le : 0312000001");
+  EXPECT_EQ(w.Ui().LabelLigne2.Text(), "Le numéro de série de l'appareil est le : 0312000001");
 }
 
 // The end record's tick posts WM_STEP_DONE and leaves the timer on: the message, handed out
@@ -116,8 +116,7 @@ TEST(UpdateSequence, DeviceChecksRefuseWhatMayNotBeUpdated) {
       EXPECT_FALSE(w.Ui().LabelLigne2.Visible());
     }
     if (c.refusal == RefusedSerialNumber && c.device.serialNumber == 299999999) {
-      EXPECT_EQ(w.Ui().LabelLigne2.Text(),
-                "Le numéro de série de l'appareil est le : 0299999999");
+      EXPECT_EQ(w.Ui().LabelLigne2.Text(), "Le numéro de série de l'appareil est le : 0299999999");
     }
   }
 }

@@ -77,9 +77,9 @@ TEST_F(WizardWindowTest, ComponentsStandWhereTheyAreLaidOut) {
     if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w);
     w = w->nextInFocusChain();
   } while (w != q.ButtonQuitter);
-  EXPECT_EQ(tabOrder, (std::vector<QWidget*>{q.ButtonQuitter, q.ButtonPrecedant,
-                                             q.ButtonSuivant, q.ProgressBarProgrammation,
-                                             q.ButtonAPropos, q.ListBoxSelectLangPort}));
+  EXPECT_EQ(tabOrder, (std::vector<QWidget*>{q.ButtonQuitter, q.ButtonPrecedant, q.ButtonSuivant,
+                                             q.ProgressBarProgrammation, q.ButtonAPropos,
+                                             q.ListBoxSelectLangPort}));
 }
 
 TEST_F(WizardWindowTest, FieldsStartAsTheConstructorSetsThem) {

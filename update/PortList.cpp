@@ -38,7 +38,9 @@ bool IsBridgeValueName(const std::string& name) {
 
 }  // namespace
 
-bool SameEntry(const std::string& a, const std::string& b) { return CompareText(a, b) == 0; }
+bool SameEntry(const std::string& a, const std::string& b) {
+  return CompareText(a, b) == 0;
+}
 
 int PortList::Add(const std::string& text) {
   const auto at = LowerBound(entries_, text);

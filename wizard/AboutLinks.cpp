@@ -18,8 +18,12 @@ std::string AboutLinkTarget(const std::string& link) {
   return kMailto + link.substr(begin, end - begin);
 }
 
-std::string WebLinkTarget() { return AboutLinkTarget(maker::WebAddress); }
+std::string WebLinkTarget() {
+  return AboutLinkTarget(maker::WebAddress);
+}
 
-std::string MailLinkTarget() { return AboutLinkTarget(maker::MailLink); }
+std::string MailLinkTarget() {
+  return AboutLinkTarget(maker::MailLink);
+}
 
 }  // namespace wizard

@@ -30,15 +30,15 @@ inline constexpr Component ButtonQuitter{"ButtonQuitter", Kind::Button, {274, 35
 inline constexpr Component ButtonPrecedant{"ButtonPrecedant", Kind::Button, {386, 356, 75, 25}};
 inline constexpr Component ButtonSuivant{"ButtonSuivant", Kind::Button, {466, 356, 75, 25}};
 // Read-only, not a tab stop, on the button face's colour.
-inline constexpr Component EditEtape{"EditEtape", Kind::EditBox, {-1, 358, 140, 21}, kFontPixels,
-                                     true};
+inline constexpr Component EditEtape{
+    "EditEtape", Kind::EditBox, {-1, 358, 140, 21}, kFontPixels, true};
 inline constexpr Component LabelTitreEtape{
     "LabelTitreEtape", Kind::Label, {0, 64, 561, 20}, 16, true, Alignment::Centre};
 // Takes no mouse input; drawn under the text lines and the list.
-inline constexpr Component ImageConnectAppareilaPC{"ImageConnectAppareilaPC", Kind::Picture,
-                                                   {24, 136, 362, 193}};
-inline constexpr Component ProgressBarProgrammation{"ProgressBarProgrammation",
-                                                    Kind::ProgressBar, {8, 312, 545, 33}};
+inline constexpr Component ImageConnectAppareilaPC{
+    "ImageConnectAppareilaPC", Kind::Picture, {24, 136, 362, 193}};
+inline constexpr Component ProgressBarProgrammation{
+    "ProgressBarProgrammation", Kind::ProgressBar, {8, 312, 545, 33}};
 inline constexpr Component ButtonAPropos{"ButtonAPropos", Kind::Button, {162, 356, 75, 25}};
 // The banner, drawn centred at its own size.
 inline constexpr Component Image1{"Image1", Kind::Picture, {0, 0, 553, 57}};
@@ -46,26 +46,37 @@ inline constexpr Component LabelLigne1{"LabelLigne1", Kind::Label, {0, 112, 553,
 inline constexpr Component LabelLigne2{"LabelLigne2", Kind::Label, {0, 144, 553, 13}};
 inline constexpr Component LabelLigne3{"LabelLigne3", Kind::Label, {0, 176, 561, 13}};
 inline constexpr Component LabelLigne4{"LabelLigne4", Kind::Label, {0, 208, 553, 13}};
-inline constexpr Component LabelBarreProgression{"LabelBarreProgression", Kind::Label,
-                                                 {0, 288, 553, 17}, kFontPixels, true};
+inline constexpr Component LabelBarreProgression{
+    "LabelBarreProgression", Kind::Label, {0, 288, 553, 17}, kFontPixels, true};
 inline constexpr Component LabelLigne5{"LabelLigne5", Kind::Label, {0, 240, 553, 13}};
 // Laid out 145 wide, which cut the bridge's entry "COM33 (ttyUSB0) : TALVIRE"; 181 shows it.
 // Items are 13 pixels high.
-inline constexpr Component ListBoxSelectLangPort{"ListBoxSelectLangPort", Kind::ListBox,
-                                                 {400, 136, 181, 161}};
+inline constexpr Component ListBoxSelectLangPort{
+    "ListBoxSelectLangPort", Kind::ListBox, {400, 136, 181, 161}};
 inline constexpr int kListItemHeight = 13;
 
 // In declaration order (the timer, which has no place, comes between Image1 and LabelLigne1).
-inline constexpr std::array<const Component*, 16> kComponents{
-    &ButtonQuitter, &ButtonPrecedant, &ButtonSuivant, &EditEtape, &LabelTitreEtape,
-    &ImageConnectAppareilaPC, &ProgressBarProgrammation, &ButtonAPropos, &Image1, &LabelLigne1,
-    &LabelLigne2, &LabelLigne3, &LabelLigne4, &LabelBarreProgression, &LabelLigne5,
-    &ListBoxSelectLangPort};
+inline constexpr std::array<const Component*, 16> kComponents{&ButtonQuitter,
+                                                              &ButtonPrecedant,
+                                                              &ButtonSuivant,
+                                                              &EditEtape,
+                                                              &LabelTitreEtape,
+                                                              &ImageConnectAppareilaPC,
+                                                              &ProgressBarProgrammation,
+                                                              &ButtonAPropos,
+                                                              &Image1,
+                                                              &LabelLigne1,
+                                                              &LabelLigne2,
+                                                              &LabelLigne3,
+                                                              &LabelLigne4,
+                                                              &LabelBarreProgression,
+                                                              &LabelLigne5,
+                                                              &ListBoxSelectLangPort};
 
 // The order Tab moves in; EditEtape is skipped, being no tab stop.
 inline constexpr std::array<const Component*, 6> kTabOrder{
-    &ButtonQuitter, &ButtonPrecedant, &ButtonSuivant, &ProgressBarProgrammation, &ButtonAPropos,
-    &ListBoxSelectLangPort};
+    &ButtonQuitter, &ButtonPrecedant,      &ButtonSuivant, &ProgressBarProgrammation,
+    &ButtonAPropos, &ListBoxSelectLangPort};
 
 // The About dialog: client area, button, banner frame and the contact lines' places.
 namespace about {

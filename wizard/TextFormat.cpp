@@ -8,30 +8,42 @@ namespace wizard {
 
 std::int64_t FormatArg::AsSigned() const {
   switch (kind_) {
-    case Kind::Signed: return signed_;
-    case Kind::Unsigned: return static_cast<std::int64_t>(unsigned_);
-    case Kind::Real: return static_cast<std::int64_t>(real_);
-    case Kind::Text: return 0;
+    case Kind::Signed:
+      return signed_;
+    case Kind::Unsigned:
+      return static_cast<std::int64_t>(unsigned_);
+    case Kind::Real:
+      return static_cast<std::int64_t>(real_);
+    case Kind::Text:
+      return 0;
   }
   return 0;
 }
 
 std::uint64_t FormatArg::AsUnsigned() const {
   switch (kind_) {
-    case Kind::Signed: return static_cast<std::uint64_t>(signed_);
-    case Kind::Unsigned: return unsigned_;
-    case Kind::Real: return static_cast<std::uint64_t>(real_);
-    case Kind::Text: return 0;
+    case Kind::Signed:
+      return static_cast<std::uint64_t>(signed_);
+    case Kind::Unsigned:
+      return unsigned_;
+    case Kind::Real:
+      return static_cast<std::uint64_t>(real_);
+    case Kind::Text:
+      return 0;
   }
   return 0;
 }
 
 double FormatArg::AsReal() const {
   switch (kind_) {
-    case Kind::Signed: return static_cast<double>(signed_);
-    case Kind::Unsigned: return static_cast<double>(unsigned_);
-    case Kind::Real: return real_;
-    case Kind::Text: return 0;
+    case Kind::Signed:
+      return static_cast<double>(signed_);
+    case Kind::Unsigned:
+      return static_cast<double>(unsigned_);
+    case Kind::Real:
+      return real_;
+    case Kind::Text:
+      return 0;
   }
   return 0;
 }
@@ -79,8 +91,12 @@ std::string Number(const Spec& spec, const FormatArg& arg) {
   std::to_chars_result r{};
   switch (spec.conversion) {
     case 'i':
-    case 'd': r = std::to_chars(buffer, buffer + sizeof buffer, arg.AsSigned()); break;
-    case 'u': r = std::to_chars(buffer, buffer + sizeof buffer, arg.AsUnsigned()); break;
+    case 'd':
+      r = std::to_chars(buffer, buffer + sizeof buffer, arg.AsSigned());
+      break;
+    case 'u':
+      r = std::to_chars(buffer, buffer + sizeof buffer, arg.AsUnsigned());
+      break;
     default:
       r = std::to_chars(buffer, buffer + sizeof buffer, arg.AsReal(), std::chars_format::fixed,
                         spec.precision < 0 ? 6 : spec.precision);
@@ -143,6 +159,5 @@ std::string FormatText(const char* format, std::initializer_list<FormatArg> args
   }
   return out;
 }
-
 
 }  // namespace wizard

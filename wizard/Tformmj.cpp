@@ -46,13 +46,21 @@ void TFormMj::FormDestroy() {
   PortList = nullptr;
 }
 
-void TFormMj::ButtonQuitterClick() { CloseWindow(); }
+void TFormMj::ButtonQuitterClick() {
+  CloseWindow();
+}
 
-void TFormMj::ButtonSuivantClick() { NextStep(); }
+void TFormMj::ButtonSuivantClick() {
+  NextStep();
+}
 
-void TFormMj::ButtonPrecedantClick() { PreviousStep(); }
+void TFormMj::ButtonPrecedantClick() {
+  PreviousStep();
+}
 
-void TFormMj::ButtonAProposClick() { window->ShowAboutDialog(GetLanguage()); }
+void TFormMj::ButtonAProposClick() {
+  window->ShowAboutDialog(GetLanguage());
+}
 
 void TFormMj::ListBoxSelectLangPortClick() {
   const int row = ListBoxSelectLangPort->SelectedIndex();
@@ -63,17 +71,25 @@ void TFormMj::ListBoxSelectLangPortClick() {
   }
 }
 
-bool TFormMj::MayClose() const { return ButtonQuitter->IsEnabled(); }
+bool TFormMj::MayClose() const {
+  return ButtonQuitter->IsEnabled();
+}
 
-void TFormMj::CloseWindow() { window->Close(); }
+void TFormMj::CloseWindow() {
+  window->Close();
+}
 
-bool TFormMj::RefreshPortList() { return ::RefreshPortList(*PortList, PreferredPort); }
+bool TFormMj::RefreshPortList() {
+  return ::RefreshPortList(*PortList, PreferredPort);
+}
 
 std::int32_t TFormMj::PortIndexFromEntry(const std::string& entry) {
   return ::PortIndexFromEntry(entry);
 }
 
-std::int32_t TFormMj::ReadLanguageSetting() { return ReadLanguageSettingFile(); }
+std::int32_t TFormMj::ReadLanguageSetting() {
+  return ReadLanguageSettingFile();
+}
 
 // The box shows the list's entries in the list's own order.
 void TFormMj::LoadPortListIntoListBox() {
@@ -81,9 +97,13 @@ void TFormMj::LoadPortListIntoListBox() {
   for (const std::string& entry : PortList->Entries()) ListBoxSelectLangPort->AddItem(entry);
 }
 
-bool TFormMj::PortSelected() const { return ListBoxSelectLangPort->SelectedIndex() >= 0; }
+bool TFormMj::PortSelected() const {
+  return ListBoxSelectLangPort->SelectedIndex() >= 0;
+}
 
-std::string TFormMj::Text(const TextPair& pair) const { return pair.Get(Language); }
+std::string TFormMj::Text(const TextPair& pair) const {
+  return pair.Get(Language);
+}
 
 std::string TFormMj::Format(const TextPair& pair) const {
   // Some texts name the device twice; an argument a text does not use is ignored.

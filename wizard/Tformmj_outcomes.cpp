@@ -9,11 +9,20 @@ using wizard::DialogKind;
 
 bool TFormMj::HandleMessage(int message, std::intptr_t wParam) {
   switch (message) {
-    case WM_LINK_FAILED: HandleLinkFailed(); return true;
-    case WM_CONNECT_FAILED: HandleConnectFailed(); return true;
-    case WM_STEP_DONE: NextStep(); return true;
-    case WM_DEVICE_REFUSED: HandleDeviceRefused(wParam); return true;
-    default: return false;
+    case WM_LINK_FAILED:
+      HandleLinkFailed();
+      return true;
+    case WM_CONNECT_FAILED:
+      HandleConnectFailed();
+      return true;
+    case WM_STEP_DONE:
+      NextStep();
+      return true;
+    case WM_DEVICE_REFUSED:
+      HandleDeviceRefused(wParam);
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -51,14 +60,17 @@ void TFormMj::HandleConnectFailed() {
 void TFormMj::HandleDeviceRefused(std::intptr_t reason) {
   CloseLink();
   switch (reason) {
-    case RefusedIdentity: return AskAnotherTry(Format(txt::DlgRefusedIdentity), DialogKind::Error);
-    case RefusedSerialNumber: return AskAnotherTry(Format(txt::DlgRefusedSerial), DialogKind::Error);
+    case RefusedIdentity:
+      return AskAnotherTry(Format(txt::DlgRefusedIdentity), DialogKind::Error);
+    case RefusedSerialNumber:
+      return AskAnotherTry(Format(txt::DlgRefusedSerial), DialogKind::Error);
     case RefusedVersion:
       return AskAnotherTry(Format(VersionMajor == 1 && VersionMinor == 5 ? txt::DlgAlreadyInstalled
                                                                          : txt::DlgMoreRecent),
                            DialogKind::Information);
     case RefusedDeviceType:
       return AskAnotherTry(Format(txt::DlgRefusedDeviceType), DialogKind::Error);
-    default: return;  // an unknown reason: the link is closed, nothing more
+    default:
+      return;  // an unknown reason: the link is closed, nothing more
   }
 }

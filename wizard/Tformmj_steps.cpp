@@ -16,7 +16,8 @@ using wizard::FontStyle;
 }  // namespace
 
 void TFormMj::SetStepIndicator() {
-  EditEtape->SetText(wizard::FormatText(txt::StepIndicator.Get(Language), {WizardStep, kStepCount}));
+  EditEtape->SetText(
+      wizard::FormatText(txt::StepIndicator.Get(Language), {WizardStep, kStepCount}));
 }
 
 void TFormMj::SetWindowTitleAndLine1() {
@@ -283,17 +284,38 @@ void TFormMj::ShowStep10() {
 
 void TFormMj::RunStepSetUp(int step) {
   switch (step) {
-    case 1: ShowStep1(); break;
-    case 2: ShowStep2(); break;
-    case 3: ShowStep3(); break;
-    case 4: ShowStep4(); break;
-    case 5: ShowStep5(); break;
-    case 6: ShowStep6(); break;
-    case 7: ShowStep7(); break;
-    case 8: ShowStep8(); break;
-    case 9: ShowStep9(); break;
-    case 10: ShowStep10(); break;
-    default: break;  // no other step exists
+    case 1:
+      ShowStep1();
+      break;
+    case 2:
+      ShowStep2();
+      break;
+    case 3:
+      ShowStep3();
+      break;
+    case 4:
+      ShowStep4();
+      break;
+    case 5:
+      ShowStep5();
+      break;
+    case 6:
+      ShowStep6();
+      break;
+    case 7:
+      ShowStep7();
+      break;
+    case 8:
+      ShowStep8();
+      break;
+    case 9:
+      ShowStep9();
+      break;
+    case 10:
+      ShowStep10();
+      break;
+    default:
+      break;  // no other step exists
   }
 }
 

@@ -13,10 +13,14 @@ namespace {
 
 RefusalReason ReasonOf(update::Refusal refusal) {
   switch (refusal) {
-    case update::Refusal::Identity: return RefusedIdentity;
-    case update::Refusal::SerialNumber: return RefusedSerialNumber;
-    case update::Refusal::Version: return RefusedVersion;
-    case update::Refusal::DeviceType: return RefusedDeviceType;
+    case update::Refusal::Identity:
+      return RefusedIdentity;
+    case update::Refusal::SerialNumber:
+      return RefusedSerialNumber;
+    case update::Refusal::Version:
+      return RefusedVersion;
+    case update::Refusal::DeviceType:
+      return RefusedDeviceType;
   }
   return RefusedIdentity;
 }
@@ -28,13 +32,26 @@ void TFormMj::TimerGestionSerieTimer() {
     case 1:
     case 2:
     case 3:
-    case 4: RefreshPortList(); break;
-    case 5: TickStep5(); break;
-    case 7: TickConnect(); break;
-    case 8: TickCheck(); break;
-    case 9: TickRecord(); break;
-    case 10: TickFinish(); break;
-    default: break;  // step 6 waits for the user
+    case 4:
+      RefreshPortList();
+      break;
+    case 5:
+      TickStep5();
+      break;
+    case 7:
+      TickConnect();
+      break;
+    case 8:
+      TickCheck();
+      break;
+    case 9:
+      TickRecord();
+      break;
+    case 10:
+      TickFinish();
+      break;
+    default:
+      break;  // step 6 waits for the user
   }
 }
 
@@ -131,7 +148,8 @@ void TFormMj::TickCheck() {
       window->PostMessage(WM_STEP_DONE, 0);
       return;
     }
-    default: return;
+    default:
+      return;
   }
 }
 
@@ -145,8 +163,8 @@ void TFormMj::TickRecord() {
     window->PostMessage(WM_LINK_FAILED, 0);
     return;
   }
-  LabelBarreProgression->SetText(wizard::FormatText(
-      txt::Progress.Get(Language), {static_cast<double>(i) / count * 100.0}));
+  LabelBarreProgression->SetText(
+      wizard::FormatText(txt::Progress.Get(Language), {static_cast<double>(i) / count * 100.0}));
   ProgressBarProgrammation->SetPosition(std::min(i + 1, count));
   // The bar stands one record ahead of the text and stops at its maximum.
   ProgressBarProgrammation->SetPosition(std::min(ProgressBarProgrammation->Position() + 1, count));

@@ -30,7 +30,9 @@ DialogRecorder::DialogRecorder() {
   });
 }
 
-DialogRecorder::~DialogRecorder() { ui::qt::SetDialogHandler(previous_); }
+DialogRecorder::~DialogRecorder() {
+  ui::qt::SetDialogHandler(previous_);
+}
 
 bool MessageSpy::eventFilter(QObject*, QEvent* event) {
   const int type = event->type();

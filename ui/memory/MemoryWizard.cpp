@@ -77,7 +77,9 @@ MemoryWizard::MemoryWizard()
       &LabelBarreProgression, &LabelLigne5, &ListBoxSelectLangPort});
 }
 
-MemoryWizard::~MemoryWizard() { form_.reset(); }
+MemoryWizard::~MemoryWizard() {
+  form_.reset();
+}
 
 bool MemoryWizard::Press(MemoryButton& button) {
   if (!button.Visible() || !button.IsEnabled() || closed_) return false;

@@ -9,10 +9,10 @@
 #include <QScreen>
 #include <QUrl>
 
+#include "assets/Pictures.h"
 #include "ui/qt/WizardFont.h"
 #include "wizard/AboutLinks.h"
 #include "wizard/Layout.h"
-#include "assets/Pictures.h"
 
 namespace {
 

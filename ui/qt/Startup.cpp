@@ -28,8 +28,8 @@ bool Orb42Application::notify(QObject* receiver, QEvent* event) {
 }
 
 void ShowErrorBox(const std::string& text) {
-  ShowMessageDialog(nullptr, {kApplicationTitle, text, wizard::DialogKind::Error,
-                              wizard::DialogButtons::Ok});
+  ShowMessageDialog(
+      nullptr, {kApplicationTitle, text, wizard::DialogKind::Error, wizard::DialogButtons::Ok});
 }
 
 int RunWizard() {

@@ -46,7 +46,8 @@ QLabel* MakeLabel(QWidget* parent, const layout::Component& c) {
   label->setWordWrap(false);
   label->setTextFormat(Qt::PlainText);
   if (c.fontPixels != layout::kFontPixels || c.bold) label->setFont(FontOf(c));
-  if (c.alignment == wizard::Alignment::Centre) label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  if (c.alignment == wizard::Alignment::Centre)
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   return label;
 }
 
@@ -74,9 +75,9 @@ QLabel* MakePicture(QWidget* parent, const layout::Component& c, const QImage& i
 WizardWindow::WizardWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   CreateComponents();
   form_ = std::make_unique<TFormMj>(TFormMjComponents{
-      this, quit_.get(), previous_.get(), next_.get(), step_.get(), title_.get(),
-      connection_.get(), progress_.get(), about_.get(), banner_.get(), timer_.get(), line1_.get(),
-      line2_.get(), line3_.get(), line4_.get(), remark_.get(), line5_.get(), list_.get()});
+      this, quit_.get(), previous_.get(), next_.get(), step_.get(), title_.get(), connection_.get(),
+      progress_.get(), about_.get(), banner_.get(), timer_.get(), line1_.get(), line2_.get(),
+      line3_.get(), line4_.get(), remark_.get(), line5_.get(), list_.get()});
   w_.ListBoxSelectLangPort->setSelectionMode(QAbstractItemView::SingleSelection);
   w_.ListBoxSelectLangPort->setSortingEnabled(false);
 }
@@ -148,11 +149,10 @@ void WizardWindow::CreateComponents() {
   // The picture lies under the text lines and the list; keep it at the bottom of the stack.
   w_.ImageConnectAppareilaPC->lower();
 
-  QWidget* const tabOrder[] = {w_.ButtonQuitter, w_.ButtonPrecedant, w_.ButtonSuivant,
-                               w_.ProgressBarProgrammation, w_.ButtonAPropos,
-                               w_.ListBoxSelectLangPort};
-  for (std::size_t i = 1; i < std::size(tabOrder); ++i)
-    setTabOrder(tabOrder[i - 1], tabOrder[i]);
+  QWidget* const tabOrder[] = {w_.ButtonQuitter, w_.ButtonPrecedant,
+                               w_.ButtonSuivant, w_.ProgressBarProgrammation,
+                               w_.ButtonAPropos, w_.ListBoxSelectLangPort};
+  for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
   quit_ = std::make_unique<QtButton>(w_.ButtonQuitter);
   previous_ = std::make_unique<QtButton>(w_.ButtonPrecedant);
@@ -198,7 +198,9 @@ void WizardWindow::OnTimer() {
   form_->TimerGestionSerieTimer();
 }
 
-void WizardWindow::SetTitle(const std::string& title) { setWindowTitle(QString::fromStdString(title)); }
+void WizardWindow::SetTitle(const std::string& title) {
+  setWindowTitle(QString::fromStdString(title));
+}
 
 void WizardWindow::PostMessage(int message, std::intptr_t wParam) {
   QCoreApplication::postEvent(this, new WizardMessage(message, wParam));
