@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <functional>
+#include <utility>
 
 #include "update/FirmwareRecord.h"
 
@@ -29,7 +31,8 @@ LinkError WriteRecord(CP03& link, const DecodedRecord& record, LinkUpdateResult&
         ++result.eepromBytes;
       }
       return LinkOk;
-    case AddressClass::Skipped: return LinkOk;
+    case AddressClass::Skipped:
+      return LinkOk;
   }
   return LinkOk;
 }
@@ -59,25 +62,28 @@ LinkError WriteImage(CP03& link, LinkUpdateResult& result) {
 LinkUpdateResult RunLinkUpdate(CP03& link, std::int32_t connectSeconds) {
   LinkUpdateResult result;
   const auto start = std::chrono::steady_clock::now();
-  // Each step in turn until one fails; its name goes with the failure.
-  auto step = [&](const char* name, LinkError error) {
-    if (error != LinkOk && result.error == LinkOk) {
-      result.error = error;
-      if (result.failedAt.empty()) result.failedAt = name;
-    }
-    return result.error == LinkOk;
-  };
   std::uint32_t type = 0, serial = 0, major = 0, minor = 0;
-  static_cast<void>(step("connect", link.Connect(connectSeconds)) &&
-                    step("identity", link.CheckIdentity()) &&
-                    step("device type", link.ReadDeviceType(type)) &&
-                    step("serial number", link.ReadSerialNumber(serial)) &&
-                    step("version", link.ReadVersion(major, minor)) &&
-                    step("unlock", link.Unlock()) &&
-                    step("programming mode", link.EnterProgramming()) &&
-                    step("image", WriteImage(link, result)) &&
-                    step("leave programming", link.LeaveProgramming()) &&
-                    step("release", link.Disconnect()) && step("close", link.Close()));
+  const std::pair<const char*, std::function<LinkError()>> steps[] = {
+      {"connect", [&] { return link.Connect(connectSeconds); }},
+      {"identity", [&] { return link.CheckIdentity(); }},
+      {"device type", [&] { return link.ReadDeviceType(type); }},
+      {"serial number", [&] { return link.ReadSerialNumber(serial); }},
+      {"version", [&] { return link.ReadVersion(major, minor); }},
+      {"unlock", [&] { return link.Unlock(); }},
+      {"programming mode", [&] { return link.EnterProgramming(); }},
+      {"image", [&] { return WriteImage(link, result); }},
+      {"leave programming", [&] { return link.LeaveProgramming(); }},
+      {"release", [&] { return link.Disconnect(); }},
+      {"close", [&] { return link.Close(); }},
+  };
+  // Each step in turn until one fails; its name goes with the failure unless it named a finer
+  // place itself (the image names the record).
+  for (const auto& [name, run] : steps) {
+    result.error = run();
+    if (result.error == LinkOk) continue;
+    if (result.failedAt.empty()) result.failedAt = name;
+    break;
+  }
   result.milliseconds =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   return result;

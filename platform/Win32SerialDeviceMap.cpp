@@ -72,8 +72,7 @@ std::optional<std::string> StringData(HKEY key, const std::string& name) {
 // open: it is skipped, as if the driver had not written it.
 std::optional<std::vector<RegistryValue>> ReadSerialDeviceMap() {
   OpenKey key;
-  const LONG opened =
-      RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_READ, key.out());
+  const LONG opened = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSerialCommKey, 0, KEY_READ, key.out());
   if (opened == ERROR_FILE_NOT_FOUND) return std::nullopt;
   std::vector<RegistryValue> values;
   if (opened != ERROR_SUCCESS) return values;  // there, but not for us to read: no values

@@ -66,8 +66,8 @@ TEST(PortOverWine, APortThatDoesNotExistGivesTheSystemCodeAndStaysClosed) {
 
 TEST(PortOverWine, TheLinkSettingsReachThePortAndItsOwnComeBackAtClose) {
   // The port's own settings: 19200 bit/s.
-  const HANDLE raw = CreateFileA(kCom33Path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+  const HANDLE raw =
+      CreateFileA(kCom33Path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(raw, INVALID_HANDLE_VALUE) << GetLastError();
   DCB own = CommState(raw);
   own.BaudRate = 19200;
@@ -100,8 +100,8 @@ TEST(PortOverWine, TheLinkSettingsReachThePortAndItsOwnComeBackAtClose) {
   EXPECT_EQ(CommState(l.port->NativeHandle()).BaudRate, 115200u);
 
   EXPECT_EQ(l.link->Close(), LinkOk);
-  const HANDLE after = CreateFileA(kCom33Path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_EXISTING, 0, nullptr);
+  const HANDLE after =
+      CreateFileA(kCom33Path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(after, INVALID_HANDLE_VALUE) << GetLastError();
   EXPECT_EQ(CommState(after).BaudRate, 19200u);
   CloseHandle(after);

@@ -45,8 +45,7 @@ class RegistryPortList : public ::testing::Test {
                               KEY_ALL_ACCESS, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     for (const Value& v : values) {
-      EXPECT_EQ(RegSetValueExA(key, v.name, 0, v.type,
-                               reinterpret_cast<const BYTE*>(v.data.data()),
+      EXPECT_EQ(RegSetValueExA(key, v.name, 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
                                static_cast<DWORD>(v.data.size())),
                 ERROR_SUCCESS)
           << v.name;
@@ -63,8 +62,7 @@ class RegistryPortList : public ::testing::Test {
     char name[256];
     for (DWORD i = 0;; ++i) {
       DWORD length = sizeof name;
-      if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-          ERROR_SUCCESS)
+      if (RegEnumValueA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         break;
       names.emplace_back(name, length);
     }
@@ -85,8 +83,8 @@ class RegistryPortList : public ::testing::Test {
 }  // namespace
 
 TEST_F(RegistryPortList, TheBridgeIsListedAndPreferredBesideAnOrdinaryPort) {
-  WriteKey({{"\\Device\\Serial0", REG_SZ, Sz("COM1")},
-            {"\\Device\\Silabser0", REG_SZ, Sz("COM33")}});
+  WriteKey(
+      {{"\\Device\\Serial0", REG_SZ, Sz("COM1")}, {"\\Device\\Silabser0", REG_SZ, Sz("COM33")}});
   const auto map = platform::ReadSerialDeviceMap();
   ASSERT_TRUE(map.has_value());
   ASSERT_EQ(map->size(), 2u);

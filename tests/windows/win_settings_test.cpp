@@ -32,8 +32,8 @@ class SettingsFileInWine : public ::testing::Test {
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     DWORD written = 0;
-    EXPECT_TRUE(WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written,
-                          nullptr));
+    EXPECT_TRUE(
+        WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr));
     CloseHandle(file);
   }
 
