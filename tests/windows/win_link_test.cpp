@@ -88,6 +88,8 @@ TEST(PortOverWine, TheLinkSettingsReachThePortAndItsOwnComeBackAtClose) {
   EXPECT_EQ(line.fOutxCtsFlow, 0u);
   EXPECT_EQ(line.fOutX, 0u);
   EXPECT_EQ(line.fInX, 0u);
+  EXPECT_EQ(line.XonChar, 1);
+  EXPECT_EQ(line.XoffChar, 2);
   COMMTIMEOUTS t{};
   ASSERT_TRUE(GetCommTimeouts(l.port->NativeHandle(), &t));
   EXPECT_EQ(t.ReadIntervalTimeout, 500u);
