@@ -31,10 +31,10 @@ bool IsHostSpeed(std::int32_t bitsPerSecond) {
 
 }  // namespace
 
-CP03::CP03() : CP03(platform::MakeTermiosPort()) {}
+CP03::CP03() : CP03(platform::MakeSerialPort()) {}
 
 CP03::CP03(std::unique_ptr<platform::SerialPort> port)
-    : portHandle(port ? std::move(port) : platform::MakeTermiosPort()), timeouts(LinkTimeouts()) {
+    : portHandle(port ? std::move(port) : platform::MakeSerialPort()), timeouts(LinkTimeouts()) {
   SetPortIndex(1);
 }
 

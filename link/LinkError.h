@@ -1,8 +1,9 @@
 #pragma once
 #include <cstdint>
 
-// Result of every device-link operation: 0 for success, an errno value when a call on the port
-// failed, or one of the link's own codes below.
+// Result of every device-link operation: 0 for success, the system's error code when a call on
+// the port failed (GetLastError() on Windows, errno on Linux), or one of the link's own codes
+// below.
 using LinkError = std::int32_t;
 
 inline constexpr LinkError LinkOk = 0;

@@ -1,7 +1,8 @@
 #pragma once
-// The one small port interface that the device link talks to. Every call returns 0 or an errno
-// value (errno values stand in for the Windows error codes). One implementation works over POSIX
-// termios (TermiosPort.cpp); tests may give the link another.
+// The one small port interface that the device link talks to. Every call returns 0 or the
+// system's error code: a GetLastError() value on Windows (Win32Port.cpp, over the Windows serial
+// calls), an errno value on Linux (TermiosPort.cpp, over POSIX termios), where errno values stand
+// in for the Windows codes. Tests may give the link another implementation.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,7 +51,7 @@ struct CommTimeouts {
 };
 
 // The port's own settings as found at open, kept opaque so that nothing above this layer needs
-// termios.
+// termios or the Windows DCB.
 struct SavedSettings {
   alignas(8) unsigned char data[128] = {};
   bool valid = false;
@@ -59,7 +60,7 @@ struct SavedSettings {
 class SerialPort {
  public:
   virtual ~SerialPort() = default;
-  // name is the Windows form "\\.\COMn"; it is resolved to a device node here.
+  // name is the Windows form "\\.\COMn"; on Linux it is resolved to a device node here.
   virtual int Open(const std::string& name) = 0;
   virtual bool IsOpen() const = 0;
   virtual int GetState(SavedSettings& saved) = 0;        // the port's current settings
@@ -75,9 +76,15 @@ class SerialPort {
   virtual int Close() = 0;
 };
 
+// The port of the system the program was built for: Win32Port on Windows, TermiosPort elsewhere.
+std::unique_ptr<SerialPort> MakeSerialPort();
+
+#if !defined(_WIN32)
+// The termios side only.
 std::unique_ptr<SerialPort> MakeTermiosPort();
 
 // "\\.\COMn" -> "<ORB42_DEV_DIR or /dev>/ttyS.., ttyUSB.., ttyACM.."; empty when n names no node.
 std::string DevicePathForComName(const std::string& name);
+#endif
 
 }  // namespace platform

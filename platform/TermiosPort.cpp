@@ -128,4 +128,8 @@ std::unique_ptr<SerialPort> MakeTermiosPort() {
   return std::make_unique<TermiosPort>();
 }
 
+std::unique_ptr<SerialPort> MakeSerialPort() {
+  return MakeTermiosPort();
+}
+
 }  // namespace platform

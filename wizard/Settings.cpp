@@ -1,21 +1,13 @@
 #include "wizard/Settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
 #include <optional>
 
+#include "platform/SettingsFile.h"
 #include "wizard/ProgramError.h"
 
 namespace {
 
 constexpr std::string_view kKey = "Langue";
-constexpr std::size_t kReadLimit = 200;   // only the head of the file counts
-constexpr std::size_t kLongestDir = 197;  // what fits the directory buffer with its NUL
-constexpr const char* kFileName = "/BrennalV1.CFG";
 
 // Blanks and every control character, as the original trim took them: all bytes up to 0x20.
 bool IsBlank(char c) {
@@ -84,41 +76,6 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
   return ParseDecimal(text);
 }
 
-// Closes the descriptor whatever way the read ends.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
-// The first bytes of a regular file, or nothing when it is not one or cannot be read.
-// O_NONBLOCK keeps a FIFO in the file's place from hanging the start-up; it is refused below.
-std::optional<std::string> ReadHead(const std::string& path) {
-  const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  struct stat info {};
-  if (file.get() < 0 || ::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-    return std::nullopt;
-  std::string head(kReadLimit, '\0');
-  std::size_t got = 0;
-  while (got < kReadLimit) {
-    const ssize_t n = ::read(file.get(), head.data() + got, kReadLimit - got);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  head.resize(got);
-  return head;
-}
-
 }  // namespace
 
 std::int32_t ParseLanguageSetting(std::string_view text) {
@@ -127,18 +84,13 @@ std::int32_t ParseLanguageSetting(std::string_view text) {
 }
 
 std::string SettingsFilePath() {
-  const char* fromEnvironment = std::getenv("ORB42_WINDOWS_DIR");
-  const std::string dir =
-      fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : "/etc";
-  if (dir.size() > kLongestDir) return {};
-  return dir + kFileName;
+  return platform::SettingsFilePath();
 }
 
 std::int32_t ReadLanguageSettingFile() {
-  const std::string path = SettingsFilePath();
-  struct stat info {};
-  if (path.empty() || ::stat(path.c_str(), &info) != 0) return 0;
-  const std::optional<std::string> head = ReadHead(path);
+  const std::string path = platform::SettingsFilePath();
+  if (path.empty() || !platform::SettingsFileExists(path)) return 0;
+  const std::optional<std::string> head = platform::ReadSettingsFileHead(path);
   if (!head) throw ProgramError("Cannot open file " + path);
   return ParseLanguageSetting(*head);
 }

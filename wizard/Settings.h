@@ -15,13 +15,16 @@
 // -1). Anything else, an empty value or a larger number gives 0.
 std::int32_t ParseLanguageSetting(std::string_view text);
 
-// "<Windows directory>/BrennalV1.CFG", the directory being $ORB42_WINDOWS_DIR (unset or empty:
-// /etc). A directory path longer than 197 characters gives the empty path: there is then no
-// settings file, as when the system could not hand over so long a directory.
+// The path of the settings file, as the platform layer gives it (platform/SettingsFile.h):
+// "<Windows directory>\BrennalV1.CFG" on Windows; on Linux "<dir>/BrennalV1.CFG", the directory
+// being $ORB42_WINDOWS_DIR (unset or empty: /etc). A directory path longer than 197 characters
+// gives the empty path: there is then no settings file, as when the system could not hand over
+// so long a directory.
 std::string SettingsFilePath();
 
 // The language number of the settings file: 0 when there is no path or nothing exists there
 // (a broken link does not exist), otherwise ParseLanguageSetting of its first 200 bytes.
 // Throws ProgramError("Cannot open file <path>") when something exists there that cannot be
-// opened and read as a regular file (a directory, a device, an open or read error).
+// opened and read as a plain file (a directory, a device, a file held open without sharing,
+// an open or read error).
 std::int32_t ReadLanguageSettingFile();
