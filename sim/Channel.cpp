@@ -121,7 +121,7 @@ Channel::Wait Channel::WaitFd(short events, int timeoutMs, bool watchKick) {
 
 void Channel::Record(bool fromHost, std::uint8_t b) {
   std::lock_guard lock(shared_.mutex);
-  shared_.transcript.push_back({fromHost, b, platform::TickCount()});
+  shared_.transcript.push_back({fromHost, b, platform::TickCount(), speed_});
 }
 
 Channel::Clock::duration Channel::ByteTime() const {

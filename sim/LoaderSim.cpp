@@ -101,7 +101,7 @@ bool LoaderSim::BuildTrees(const std::string& dir, std::string* error) {
   std::lock_guard lock(s.mutex);
   RemoveTrees(s.trees);
   Trees trees;
-  if (!BuildTreeDirs(dir, trees, error)) {
+  if (!BuildTreeDirs(dir, s.options.node, trees, error)) {
     RemoveTrees(trees);
     return false;
   }
