@@ -80,4 +80,8 @@ std::unique_ptr<SerialPort> MakeTermiosPort();
 // "\\.\COMn" -> "<ORB42_DEV_DIR or /dev>/ttyS.., ttyUSB.., ttyACM.."; empty when n names no node.
 std::string DevicePathForComName(const std::string& name);
 
+// The reverse: "\\.\COMn" for a path to a node of the map in <ORB42_DEV_DIR or /dev>, compared as
+// written once "." and ".." are resolved (links are not followed); empty for any other path.
+std::string ComNameForDevicePath(const std::string& path);
+
 }  // namespace platform
