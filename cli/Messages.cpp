@@ -69,7 +69,9 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
 void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
   const std::string where = std::string(update::StageName(r.stage));
   out.line = "transmission failure while " + where;
-  out.cause = "transmission failure while " + where + ": " + LinkErrorText(r.error);
+  const bool system = r.error > 0 && r.error < 100000;
+  out.cause = "transmission failure while " + where + ": " +
+              (system ? "the line broke off: " : "") + LinkErrorText(r.error);
   if (r.programmingBegun) {
     out.line += " (not updated, can be updated again)";
     out.remedy = "the device keeps version " + VersionText(r.device) +
@@ -102,6 +104,10 @@ std::string OutcomeKey(const update::RunResult& r) {
 std::string VersionText(const update::DeviceFacts& facts) {
   if (!facts.versionMajor || !facts.versionMinor) return "?";
   return std::to_string(*facts.versionMajor) + "." + std::to_string(*facts.versionMinor);
+}
+
+std::string WhoText(const std::string& label, const update::DeviceFacts& facts) {
+  return facts.serialNumber ? label + " " + SerialText(facts) : label;
 }
 
 std::string SerialText(const update::DeviceFacts& facts) {
@@ -146,8 +152,7 @@ std::string LinkErrorText(LinkError error) {
       break;
   }
   if (error > 0 && error < 100000) {
-    return std::string("the line broke off: ") + std::strerror(error) +
-           (error == EIO ? " (the cable was unplugged?)" : "");
+    return std::string(std::strerror(error)) + (error == EIO ? " (the cable was unplugged?)" : "");
   }
   return "link error " + std::to_string(error);
 }
@@ -192,8 +197,9 @@ DeviceReport Explain(const update::RunResult& r, const ReportContext& context) {
       out.line = "no answer";
       out.cause = "no answer from the device" +
                   (context.waitSeconds ? " within " + std::to_string(*context.waitSeconds) + " s"
-                                       : std::string()) +
-                  " (" + LinkErrorText(r.error == LinkOk ? LinkTimeout : r.error) + ")";
+                                       : std::string());
+      if (r.error != LinkOk && r.error != LinkTimeout)
+        out.cause += " (" + LinkErrorText(r.error) + ")";
       out.remedy =
           "switch the device on once the port is being called; check the cable and "
           "that " +

@@ -38,6 +38,8 @@ std::string OutcomeKey(const update::RunResult& result);
 std::string VersionText(const update::DeviceFacts& facts);
 // "312000001"; "-" when not read.
 std::string SerialText(const update::DeviceFacts& facts);
+// "COM33 (ttyUSB0) 312000001": the label, and the serial number when it was read.
+std::string WhoText(const std::string& label, const update::DeviceFacts& facts);
 // A device's bytes made safe to print: printable ASCII kept, anything else as \xNN.
 std::string Printable(const std::string& raw);
 // The link's own codes in words; an errno value as the system words it.

@@ -91,7 +91,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings&
   loop->excludes(update->get_option("--wait"));
   for (CLI::App* command : {info, update}) {
     command->get_option("--all")->excludes(command->get_option("PORT"));
-    command->footer("\nPORT is " + std::string(PortForms()) + ".\n\n" + ExitCodeTable());
+    command->footer("\nPORT is " + PortForms() + ".\n\n" + ExitCodeTable());
   }
 
   try {

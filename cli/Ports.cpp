@@ -38,9 +38,14 @@ std::string Port::Label() const {
   return com + " (" + std::filesystem::path(device).filename().string() + ")";
 }
 
-const char* PortForms() {
+std::string PortForms() {
+  const std::string dir =
+      std::filesystem::path(platform::DevicePathForComName(kLinkPrefix + std::string("33")))
+          .parent_path()
+          .string();
   return "a COM name (COM1 to COM96: ttyS0-31 are COM1-32, ttyUSB0-31 COM33-64, ttyACM0-31 "
-         "COM65-96) or a device path in $ORB42_DEV_DIR (default /dev), such as /dev/ttyUSB0";
+         "COM65-96) or the path of such a node in " +
+         dir + " ($ORB42_DEV_DIR), such as " + dir + "/ttyUSB0";
 }
 
 std::optional<Port> PortFromComNumber(long number) {

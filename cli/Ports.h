@@ -34,7 +34,7 @@ struct ListedPort {
 // The serial ports as the wizard lists them. nullopt: no serial-device map at all.
 std::optional<std::vector<ListedPort>> ListPorts();
 
-// Accepted forms of PORT, for usage messages and --help.
-const char* PortForms();
+// Accepted forms of PORT, for usage messages and --help, with the node directory of now.
+std::string PortForms();
 
 }  // namespace flash

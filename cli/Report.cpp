@@ -22,8 +22,7 @@ std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& s
   std::string halfWay;
   for (const DeviceReport& r : summary.reports) {
     if (r.code == kExitUpdated) continue;
-    const std::string who =
-        DeviceLabel(setup, r.port, r.sequence) + " " + SerialText(r.result.device);
+    const std::string who = WhoText(DeviceLabel(setup, r.port, r.sequence), r.result.device);
     lines.push_back("  " + who + ": " + r.line);
     if (!r.cause.empty()) lines.push_back("      cause: " + r.cause);
     if (!r.remedy.empty()) lines.push_back("      remedy: " + r.remedy);

@@ -102,8 +102,9 @@ class QuietReporter final : public Reporter {
   void Result(const DeviceReport& r) override {
     if (r.code == kExitUpdated) return;
     std::lock_guard lock(mutex_);
-    std::fprintf(err_, "%s %s: %s\n", DeviceLabel(setup_, r.port, r.sequence).c_str(),
-                 SerialText(r.result.device).c_str(), r.line.c_str());
+    std::fprintf(err_, "%s: %s\n",
+                 WhoText(DeviceLabel(setup_, r.port, r.sequence), r.result.device).c_str(),
+                 r.line.c_str());
     if (!r.cause.empty()) std::fprintf(err_, "    cause: %s\n", r.cause.c_str());
     if (!r.remedy.empty()) std::fprintf(err_, "    remedy: %s\n", r.remedy.c_str());
     std::fflush(err_);

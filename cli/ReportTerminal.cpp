@@ -205,6 +205,7 @@ class TerminalReporter final : public Reporter {
   std::condition_variable wake_;
   std::vector<Row> rows_;
   std::vector<std::string> commits_;
+  std::string lastFrame_;
   int drawn_ = 0;
   bool stopping_ = false;
   bool ending_ = false;
