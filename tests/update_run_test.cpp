@@ -197,7 +197,7 @@ TEST_F(UpdateRunTest, StopHalfWayLeavesTheDeviceUpdatable) {
   const update::RunResult stopped = Run(options);
   EXPECT_EQ(stopped.outcome, Outcome::Stopped);
   EXPECT_TRUE(stopped.programmingBegun);
-  EXPECT_EQ(stopped.stage, Stage::Finishing);
+  EXPECT_EQ(stopped.stage, Stage::Programming);
   EXPECT_GT(stopped.written, 0u);
   EXPECT_EQ(loader->Eeprom()[126], 1);
   EXPECT_EQ(loader->Eeprom()[127], 4);

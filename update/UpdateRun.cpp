@@ -39,7 +39,6 @@ class Run {
     const std::uint64_t answeredAt = Now();
     if (answered) {
       if (Check() && options_.program && SwitchSpeed()) Program();
-      result_.stage = Stage::Finishing;
       observer_.OnStage(Stage::Finishing);
       Finish(link_);
     } else {

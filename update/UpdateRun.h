@@ -56,7 +56,7 @@ struct RunResult {
   Outcome outcome = Outcome::NoAnswer;
   Refusal refusal = Refusal::Identity;  // Refused only
   LinkError error = LinkOk;             // PortFailed, LinkFailed
-  Stage stage = Stage::Calling;         // the stage the run ended in
+  Stage stage = Stage::Calling;         // the stage the run ended in, before the finish
   DeviceFacts device;
   bool programmingBegun = false;  // program words or EEPROM cells were written
   std::int32_t speed = 9600;      // the line speed of the programming
