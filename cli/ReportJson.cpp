@@ -87,8 +87,7 @@ class JsonReporter final : public Reporter {
     j["exit_code"] = static_cast<int>(r.code);
     j.update(FactsJson(x.device));
     if (x.device.versionMajor) j["version_before"] = VersionText(x.device);
-    if (!setup_.info && x.outcome != update::Outcome::NoAnswer &&
-        x.outcome != update::Outcome::PortFailed) {
+    if (x.stage == update::Stage::Switching || x.stage == update::Stage::Programming) {
       j["speed"] = x.speed;
       j["speed_refused"] = x.speedRefused;
       j["records_written"] = x.recordsDone;
