@@ -351,14 +351,28 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
 
 TEST_F(FlashTest, FirmwareFileIsCheckedAsTheBuildChecksIt) {
   Start(Ports(1));
-  const std::string bad = File("bad.hex",
-                               ":100060008A110A12BA298A110A12C1298A110A129E\n"
-                               ":043000000034003465\n"  // checksum off by one
-                               ":00000001FF\n");
-  const auto refused = RunFlash({"update", "COM33", "--firmware", bad});
-  EXPECT_EQ(refused.status, 2);
-  EXPECT_TRUE(Has(refused.err, bad + ":2: error: bad checksum\n")) << refused.err;
-  EXPECT_TRUE(Has(refused.err, "nothing was sent to any device")) << refused.err;
+  const struct {
+    const char* name;
+    const char* text;
+    const char* said;  // after "FILE"
+  } refusals[] = {
+      {"checksum.hex",
+       ":100060008A110A12BA298A110A12C1298A110A129E\n"
+       ":043000000034003465\n"  // checksum off by one
+       ":00000001FF\n",
+       ":2: error: bad checksum\n"},
+      {"loader.hex", ":02378000FF3F09\n:00000001FF\n",  // word 7104, the loader's own
+       ":1: error: program data reaches word 7104"},
+      {"unended.hex", ":040060000102030492\n", ":1: error: no end record"},
+      {"missing.hex", nullptr, "missing.hex: error: cannot read the firmware file"},
+  };
+  for (const auto& r : refusals) {
+    const std::string path = r.text ? File(r.name, r.text) : dir + "/" + r.name;
+    const auto refused = RunFlash({"update", "COM33", "--firmware", path});
+    EXPECT_EQ(refused.status, 2) << r.name;
+    EXPECT_TRUE(Has(refused.err, (r.text ? path : "") + r.said)) << refused.err;
+    EXPECT_TRUE(Has(refused.err, "nothing was sent to any device")) << refused.err;
+  }
   EXPECT_TRUE(bank->Port(0).HostBytes().empty());
 
   const std::string text = ":040060000102030492\n:00000001FF\n";
