@@ -31,7 +31,8 @@ std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& s
   if (!halfWay.empty()) {
     lines.push_back("Stopped half-way, not updated, can be updated again: " + halfWay + ".");
   }
-  if (summary.interrupted) lines.push_back("Interrupted by Ctrl-C.");
+  if (summary.interrupted)
+    lines.push_back(setup.loop ? "Ended by Ctrl-C." : "Interrupted by Ctrl-C.");
   lines.push_back("Exit status " + std::to_string(summary.code) + ".");
   return lines;
 }
