@@ -38,6 +38,8 @@ unsigned CountOf(const LineCounts& c, sim::FaultTarget target) {
       return c.calls;
     case sim::FaultTarget::ProgramWord:
       return c.words;
+    case sim::FaultTarget::SetSpeed:  // the wizard never switches speed
+      return 0;
   }
   return 0;
 }

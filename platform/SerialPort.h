@@ -87,4 +87,8 @@ std::unique_ptr<SerialPort> MakeTermiosPort();
 std::string DevicePathForComName(const std::string& name);
 #endif
 
+// The reverse: "\\.\COMn" for a path to a node of the map in <ORB42_DEV_DIR or /dev>, compared as
+// written once "." and ".." are resolved (links are not followed); empty for any other path.
+std::string ComNameForDevicePath(const std::string& path);
+
 }  // namespace platform

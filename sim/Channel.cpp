@@ -32,6 +32,13 @@ std::optional<std::uint8_t> Channel::Receive(bool* unplugAsked) {
   }
   const bool watchKick = unplugAsked != nullptr;
   for (;;) {
+    if (inboxAt_ < inbox_.size()) {
+      if (watchKick && KickPending()) {
+        *unplugAsked = true;
+        return std::nullopt;
+      }
+      return Take();
+    }
     Wait w = WaitFd(POLLIN, 0, watchKick);
     if (w == Wait::TimeOut) {  // nothing queued: the byte starts its way no earlier than now
       w = WaitFd(POLLIN, -1, watchKick);
@@ -42,18 +49,14 @@ std::optional<std::uint8_t> Channel::Receive(bool* unplugAsked) {
       return std::nullopt;
     }
     if (w != Wait::Ready) return std::nullopt;
-    std::uint8_t b = 0;
-    const ssize_t n = read(shared_.pty.Master(), &b, 1);
-    if (n == 1) {
-      if (shared_.options.pacing) {
-        // Bytes the host wrote in one go follow each other on the line; reckoning from the
-        // previous byte's end, not from when this thread got round to reading, keeps late
-        // wake-ups from adding up.
-        rxFree_ = std::max(rxEarliest_, rxFree_) + ByteTime();
-        if (!WaitUntil(rxFree_)) return std::nullopt;
-      }
-      Record(true, b);
-      return b;
+    // Whatever the host has written so far, in one call: a system call a byte costs more than
+    // several paced ports at once can afford.
+    std::uint8_t burst[256];
+    const ssize_t n = read(shared_.pty.Master(), burst, sizeof burst);
+    if (n > 0) {
+      inbox_.assign(burst, burst + n);
+      inboxAt_ = 0;
+      continue;
     }
     // EAGAIN, or EIO while no slave is open: not expected with our own slave held, but never
     // spin on it.
@@ -61,9 +64,34 @@ std::optional<std::uint8_t> Channel::Receive(bool* unplugAsked) {
   }
 }
 
+std::uint8_t Channel::Take() {
+  const std::uint8_t b = inbox_[inboxAt_++];
+  Clock::time_point arrived = Clock::now();
+  if (shared_.options.pacing) {
+    // Bytes the host wrote in one go follow each other on the line; reckoning from the previous
+    // byte's end, not from when this thread got round to reading, keeps late wake-ups from
+    // adding up. The loader may look at the byte before it has fully arrived: nothing of it
+    // shows on the line until an answer, and Send starts no answer before then. Sleeping here
+    // byte by byte would cost a wake-up a byte, which several paced ports cannot afford.
+    rxFree_ = std::max(rxEarliest_, rxFree_) + ByteTime();
+    arrived = rxFree_;
+  }
+  Record(true, b, arrived);
+  return b;
+}
+
+bool Channel::KickPending() {
+  pollfd p{shared_.kickFd, POLLIN, 0};
+  if (poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN)) return false;
+  std::uint64_t count = 0;
+  [[maybe_unused]] const ssize_t n = read(shared_.kickFd, &count, sizeof count);
+  return true;
+}
+
 bool Channel::Send(std::uint8_t b) {
   if (shared_.options.pacing) {
-    txFree_ = std::max(Clock::now(), txFree_) + ByteTime();
+    // Not before the host's last byte has fully arrived, nor before the previous answer is out.
+    txFree_ = std::max({Clock::now(), txFree_, rxFree_}) + ByteTime();
     if (!WaitUntil(txFree_)) return false;
   }
   for (;;) {
@@ -74,7 +102,7 @@ bool Channel::Send(std::uint8_t b) {
     break;  // nobody reads, or the line is gone: the byte is lost, as on a real cable
   }
   rxEarliest_ = Clock::now();  // an answer to this byte cannot have left the host before
-  Record(false, b);
+  Record(false, b, rxEarliest_);
   std::lock_guard lock(shared_.mutex);
   return !shared_.stopping;
 }
@@ -89,6 +117,8 @@ void Channel::SetSpeed(std::uint32_t bitsPerSecond) {
 
 void Channel::Reset() {
   unread_.reset();
+  inbox_.clear();
+  inboxAt_ = 0;
   rxFree_ = txFree_ = rxEarliest_ = Clock::time_point{};
 }
 
@@ -119,9 +149,13 @@ Channel::Wait Channel::WaitFd(short events, int timeoutMs, bool watchKick) {
   }
 }
 
-void Channel::Record(bool fromHost, std::uint8_t b) {
+// at is when the byte has fully crossed the line, on the transcript's millisecond clock.
+void Channel::Record(bool fromHost, std::uint8_t b, Clock::time_point at) {
+  const auto ahead = std::chrono::duration_cast<std::chrono::milliseconds>(at - Clock::now());
+  const std::uint64_t atMs =
+      platform::TickCount() + static_cast<std::uint64_t>(std::max<std::int64_t>(ahead.count(), 0));
   std::lock_guard lock(shared_.mutex);
-  shared_.transcript.push_back({fromHost, b, platform::TickCount()});
+  shared_.transcript.push_back({fromHost, b, atMs, speed_});
 }
 
 Channel::Clock::duration Channel::ByteTime() const {

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "sim/Shared.h"
 
@@ -13,13 +14,15 @@ class Channel {
  public:
   explicit Channel(Shared& shared) : shared_(shared) {}
 
-  // The next byte from the host, once it has fully arrived at the current speed; nullopt when
-  // the simulator is stopping. With unplugAsked, an Unplug asked for while waiting also ends
-  // the wait: nullopt with *unplugAsked set.
+  // The next byte from the host, as soon as the host has written it; with pacing, the
+  // transcript dates it when it has fully arrived at the current speed, and no answer leaves
+  // before then (Send). nullopt when the simulator is stopping. With unplugAsked, an Unplug asked
+  // for while waiting also ends the wait: nullopt with *unplugAsked set.
   std::optional<std::uint8_t> Receive(bool* unplugAsked = nullptr);
   // Hands a byte back: the next Receive returns it again without waiting or recording.
   void Unread(std::uint8_t b) { unread_ = b; }
-  // Sends one byte, after the time it takes to travel; false when stopping.
+  // Sends one byte, after the time it takes to travel (starting once the host's bytes so far have
+  // arrived); false when stopping.
   bool Send(std::uint8_t b);
   // Sleeps, or returns false at once when stopping.
   bool SleepMs(unsigned ms);
@@ -35,11 +38,15 @@ class Channel {
   // Waits for events on the master. Kicked: an Unplug was asked for (only when watchKick).
   enum class Wait { Ready, TimeOut, Stopping, Kicked };
   Wait WaitFd(short events, int timeoutMs, bool watchKick = false);
-  void Record(bool fromHost, std::uint8_t b);
+  void Record(bool fromHost, std::uint8_t b, Clock::time_point at);
+  std::uint8_t Take();  // the next byte of the inbox, paced and recorded
+  bool KickPending();   // an Unplug was asked for (and is taken now)
   Clock::duration ByteTime() const;
 
   Shared& shared_;
   std::optional<std::uint8_t> unread_;
+  std::vector<std::uint8_t> inbox_;  // bytes read from the master, not yet taken
+  std::size_t inboxAt_ = 0;
   std::uint32_t speed_ = 9600;
   Clock::time_point rxFree_{};      // when the latest byte from the host has fully arrived
   Clock::time_point rxEarliest_{};  // the next byte from the host left no earlier than this

@@ -5,6 +5,8 @@
 #include <limits>
 #include <optional>
 
+#include "sim/LoaderBank.h"
+
 namespace sim {
 namespace {
 
@@ -30,6 +32,7 @@ std::optional<FaultTarget> TargetNamed(const std::string& s) {
   if (s == "command") return FaultTarget::Command;
   if (s == "word") return FaultTarget::ProgramWord;
   if (s == "call") return FaultTarget::Call;
+  if (s == "speed") return FaultTarget::SetSpeed;
   return std::nullopt;
 }
 
@@ -103,15 +106,38 @@ bool Apply(const std::string& name, const std::string& value, CommandLine& out) 
     if (f) o.faults.push_back(*f);
     return f.has_value();
   }
+  if (name == "--ports") {
+    const auto n = Number<unsigned>(value, 1, kMaxPorts);
+    if (n) out.ports = *n;
+    return n.has_value();
+  }
   return false;
 }
 
 bool TakesValue(const std::string& name) {
   for (const char* n : {"--dir", "--switch-on-delay", "--hang-up-ms", "--identity", "--type",
-                        "--serial", "--version", "--fault"}) {
+                        "--serial", "--version", "--fault", "--ports"}) {
     if (name == n) return true;
   }
   return false;
+}
+
+// The options that one port may have for itself ("P=VALUE").
+bool PerPort(const std::string& name) {
+  for (const char* n : {"--identity", "--type", "--serial", "--version", "--fault"}) {
+    if (name == n) return true;
+  }
+  return false;
+}
+
+// "2=299999999" gives port 2 and "299999999"; a value without a port number is left whole.
+std::optional<unsigned> TakePortPrefix(std::string& value) {
+  const auto eq = value.find('=');
+  if (eq == std::string::npos || eq == 0) return std::nullopt;
+  const auto port = Number<unsigned>(value.substr(0, eq), 0, kMaxPorts - 1);
+  if (!port) return std::nullopt;
+  value.erase(0, eq + 1);
+  return port;
 }
 
 }  // namespace
@@ -146,12 +172,37 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
         if (i + 1 >= args.size()) return fail("option " + name + " needs a value");
         value = args[++i];
       }
-      if (!Apply(name, *value, out)) return fail("bad value for " + name + ": '" + *value + "'");
+      std::string own = *value;
+      const std::optional<unsigned> port = PerPort(name) ? TakePortPrefix(own) : std::nullopt;
+      if (port) {
+        CommandLine scratch;  // the value is checked now, and applied to its port later
+        if (!Apply(name, own, scratch)) return fail("bad value for " + name + ": '" + *value + "'");
+        out.portOptions.push_back({*port, name, own});
+      } else if (!Apply(name, *value, out)) {
+        return fail("bad value for " + name + ": '" + *value + "'");
+      }
     } else {
       return fail("unknown option '" + args[i] + "'");
     }
   }
+  for (const CommandLine::PortOption& p : out.portOptions) {
+    if (p.port >= out.ports) {
+      return fail(p.name + " " + std::to_string(p.port) + "=" + p.value + ": there is no port " +
+                  std::to_string(p.port) + " (--ports " + std::to_string(out.ports) + ")");
+    }
+  }
   return true;
+}
+
+std::vector<Options> OptionsOfPorts(const CommandLine& commandLine) {
+  std::vector<Options> ports = OptionsForPorts(commandLine.options, commandLine.ports);
+  for (const CommandLine::PortOption& p : commandLine.portOptions) {
+    CommandLine own;
+    own.options = ports.at(p.port);
+    Apply(p.name, p.value, own);
+    ports.at(p.port) = own.options;
+  }
+  return ports;
 }
 
 std::string Usage() {
@@ -162,6 +213,9 @@ std::string Usage() {
          "\n"
          "  --dir DIR               build the trees in DIR (default: a new temporary directory;\n"
          "                          never /dev or /sys)\n"
+         "  --ports N               N bridges, ttyUSB0 to ttyUSB<N-1> (COM33 on), each with a\n"
+         "                          device of its own, 1 to 32 (default 1); port i's first\n"
+         "                          serial number is --serial + 1000 i\n"
          "  --switch-on-delay MS    the device answers MS ms after the first call (default 2000)\n"
          "  --no-pacing             answer at once instead of at the line's speed\n"
          "  --identity XYZ          the loader's three-character identity (default P03)\n"
@@ -172,7 +226,11 @@ std::string Usage() {
          "  --fault KIND:TARGET:N   a fault at the N-th (from 1) TARGET; repeatable\n"
          "                          KIND: silence, wrong-byte, refuse, hang-up, late (the\n"
          "                          answer comes 1500 ms late; late:TARGET:N:MS for MS ms)\n"
-         "                          TARGET: command, word (program-word write), call\n"
+         "                          TARGET: command, word (program-word write), call,\n"
+         "                          speed (set-speed command)\n"
+         "  P=VALUE                 --identity, --type, --serial, --version and --fault take\n"
+         "                          P=VALUE for port P alone (--fault 2=silence:word:100);\n"
+         "                          without P= they apply to every port\n"
          "  --events                print a '# event' line as each step of an update happens:\n"
          "                          calling, call answered, the checks, programming mode, the\n"
          "                          first word written, version 1.5 written, released\n"

@@ -22,6 +22,7 @@ class FaultBook {
   unsigned commands_ = 0;
   unsigned calls_ = 0;
   unsigned words_ = 0;
+  unsigned speeds_ = 0;
 };
 
 }  // namespace sim

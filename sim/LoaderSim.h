@@ -59,6 +59,7 @@ enum class FaultTarget {
   Command,      // the n-th command byte received since Start (1-based), whatever the command
   ProgramWord,  // the n-th program-word write (0x8D) received since Start (1-based)
   Call,         // the n-th call byte 0x80
+  SetSpeed,     // the n-th set-speed command 0x9E (a refusal there: a loader without speeds)
 };
 
 struct Fault {
@@ -70,6 +71,7 @@ struct Fault {
 
 struct Options {
   Device device;
+  unsigned node = 0;  // the bridge's node in the trees: ttyUSB<node>, COM<33 + node> (0 to 31)
   unsigned switchOnDelayMs = 0;  // counted from the first call byte
   bool pacing = false;           // 11 bits per byte at the current line speed, both ways
   std::vector<Fault> faults;
@@ -79,7 +81,8 @@ struct Options {
 struct TrafficByte {
   bool fromHost;  // true: host -> loader
   std::uint8_t value;
-  std::uint64_t atMs;  // monotonic milliseconds
+  std::uint64_t atMs;          // monotonic milliseconds
+  std::uint32_t speed = 9600;  // the line speed the byte travelled at
 };
 
 class LoaderSim {
@@ -97,9 +100,10 @@ class LoaderSim {
   // The slave path of the current pseudo-terminal (changes after a hang-up).
   std::string SlavePath() const;
 
-  // Builds the two trees under dir: dir/sys/class/tty/ttyUSB0/device/driver -> .../cp210x and
-  // dir/dev/ttyUSB0 -> the slave; keeps the dev link current across hang-ups. Returns false on
-  // failure. SysfsDir() and DevDir() give the two paths to export.
+  // Builds the two trees under dir: dir/sys/class/tty/ttyUSB<n>/device/driver -> .../cp210x and
+  // dir/dev/ttyUSB<n> -> the slave (n is Options::node); keeps the dev link current across
+  // hang-ups. Returns false on failure. SysfsDir() and DevDir() give the two paths to export.
+  // Simulators of other nodes may share dir: each removes only what it made.
   bool BuildTrees(const std::string& dir, std::string* error = nullptr);
   std::string SysfsDir() const;
   std::string DevDir() const;

@@ -62,17 +62,19 @@ bool TreesAllowed(const std::string& dir, std::string* error) {
   return true;
 }
 
-bool BuildTreeDirs(const std::string& dir, Trees& trees, std::string* error) {
+bool BuildTreeDirs(const std::string& dir, unsigned node, Trees& trees, std::string* error) {
   if (!TreesAllowed(dir, error)) return false;
+  if (node >= 32) return Fail(error, "no node ttyUSB" + std::to_string(node) + " (0 to 31)");
+  const std::string name = "ttyUSB" + std::to_string(node);
   const fs::path base = fs::absolute(fs::path(dir)).lexically_normal();
-  const fs::path device = base / "sys" / "class" / "tty" / "ttyUSB0" / "device";
+  const fs::path device = base / "sys" / "class" / "tty" / name / "device";
   if (!MakeDirs(device, trees, error) || !MakeDirs(base / "dev", trees, error)) return false;
   const std::string driver = (device / "driver").string();
   if (!PointLink(driver, "../../../../bus/usb-serial/drivers/cp210x", error)) return false;
   trees.made.push_back(driver);
   trees.sysfsDir = (base / "sys" / "class" / "tty").string();
   trees.devDir = (base / "dev").string();
-  trees.devLink = (base / "dev" / "ttyUSB0").string();
+  trees.devLink = (base / "dev" / name).string();
   return true;
 }
 

@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "sim/CommandLine.h"
 #include "sim/EventReader.h"
+#include "sim/LoaderBank.h"
 #include "sim/LoaderSim.h"
 #include "sim/WriteReport.h"
 
@@ -52,14 +53,23 @@ sigset_t TermSignals() {
   return set;
 }
 
-void PrintReport(const sim::LoaderSim& loader) {
-  std::vector<sim::LoaderSim::FinishedDevice> devices = loader.FinishedDevices();
-  devices.push_back(loader.CurrentDevice());
-  std::printf("# what was written, %zu device(s), %u hang-up(s):\n", devices.size(),
-              loader.HangUps());
-  for (std::size_t i = 0; i < devices.size(); ++i) {
-    std::printf("device %zu%s:\n%s", i + 1, i + 1 < devices.size() ? " (finished)" : "",
-                sim::DescribeDevice(devices[i]).c_str());
+// "ttyUSB1 (COM34)"
+std::string NodeName(std::size_t port) {
+  return "ttyUSB" + std::to_string(port) + " (COM" + std::to_string(33 + port) + ")";
+}
+
+void PrintReport(const sim::LoaderBank& bank) {
+  for (std::size_t port = 0; port < bank.Size(); ++port) {
+    const sim::LoaderSim& loader = bank.Port(port);
+    std::vector<sim::LoaderSim::FinishedDevice> devices = loader.FinishedDevices();
+    devices.push_back(loader.CurrentDevice());
+    const std::string where = bank.Size() > 1 ? " on " + NodeName(port) : "";
+    std::printf("# what was written%s, %zu device(s), %u hang-up(s):\n", where.c_str(),
+                devices.size(), loader.HangUps());
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+      std::printf("device %zu%s:\n%s", i + 1, i + 1 < devices.size() ? " (finished)" : "",
+                  sim::DescribeDevice(devices[i]).c_str());
+    }
   }
   std::fflush(stdout);
 }
@@ -68,8 +78,12 @@ void PrintReport(const sim::LoaderSim& loader) {
 // reading the output follows the update as it goes.
 class EventPrinter {
  public:
-  EventPrinter(const sim::LoaderSim& loader, std::uint64_t startMs)
-      : loader_(loader), startMs_(startMs), thread_([this] { Run(); }) {}
+  // prefix goes before each event's text ("ttyUSB1: " when there are several ports).
+  EventPrinter(const sim::LoaderSim& loader, std::uint64_t startMs, std::string prefix)
+      : loader_(loader),
+        startMs_(startMs),
+        prefix_(std::move(prefix)),
+        thread_([this] { Run(); }) {}
   ~EventPrinter() {
     stop_ = true;
     thread_.join();
@@ -86,7 +100,8 @@ class EventPrinter {
     }
   }
   void Print() {
-    for (const sim::Event& e : reader_.Feed(loader_.Transcript())) {
+    for (sim::Event e : reader_.Feed(loader_.Transcript())) {
+      e.text = prefix_ + e.text;
       std::printf("%s\n", sim::EventLine(e, startMs_).c_str());
     }
     std::fflush(stdout);
@@ -94,6 +109,7 @@ class EventPrinter {
 
   const sim::LoaderSim& loader_;
   const std::uint64_t startMs_;
+  const std::string prefix_;
   sim::EventReader reader_;
   std::atomic<bool> stop_{false};
   std::thread thread_;  // last: starts once everything it uses is there
@@ -101,28 +117,42 @@ class EventPrinter {
 
 int Serve(const sim::CommandLine& cl, const std::string& dir) {
   const std::uint64_t startMs = platform::TickCount();
-  sim::LoaderSim loader(cl.options);
+  const std::vector<sim::Options> ports = sim::OptionsOfPorts(cl);
+  sim::LoaderBank bank(ports);
   std::string error;
-  if (!loader.BuildTrees(dir, &error) || !loader.Start(&error)) {
+  if (!bank.Start(dir, &error)) {
     std::fprintf(stderr, "orb42-loader-sim: %s\n", error.c_str());
     return 1;
   }
-  std::printf("export ORB42_SYSFS_TTY=%s\n", ShellWord(loader.SysfsDir()).c_str());
-  std::printf("export ORB42_DEV_DIR=%s\n", ShellWord(loader.DevDir()).c_str());
-  std::printf(
-      "# serving on %s (ttyUSB0, COM33), pacing %s, switch-on delay %u ms; "
-      "Ctrl-C ends\n",
-      loader.SlavePath().c_str(), cl.options.pacing ? "on" : "off", cl.options.switchOnDelayMs);
+  std::printf("export ORB42_SYSFS_TTY=%s\n", ShellWord(bank.SysfsDir()).c_str());
+  std::printf("export ORB42_DEV_DIR=%s\n", ShellWord(bank.DevDir()).c_str());
+  if (bank.Size() == 1) {
+    std::printf(
+        "# serving on %s (ttyUSB0, COM33), pacing %s, switch-on delay %u ms; "
+        "Ctrl-C ends\n",
+        bank.Port(0).SlavePath().c_str(), cl.options.pacing ? "on" : "off",
+        cl.options.switchOnDelayMs);
+  } else {
+    for (std::size_t i = 0; i < bank.Size(); ++i) {
+      std::printf("# serving on %s (ttyUSB%zu, COM%zu), first serial number %u\n",
+                  bank.Port(i).SlavePath().c_str(), i, 33 + i, ports[i].device.serialNumber);
+    }
+    std::printf("# %zu ports, pacing %s, switch-on delay %u ms; Ctrl-C ends\n", bank.Size(),
+                cl.options.pacing ? "on" : "off", cl.options.switchOnDelayMs);
+  }
   std::fflush(stdout);
   {
-    std::unique_ptr<EventPrinter> events;
-    if (cl.events) events = std::make_unique<EventPrinter>(loader, startMs);
+    std::vector<std::unique_ptr<EventPrinter>> events;
+    for (std::size_t i = 0; cl.events && i < bank.Size(); ++i) {
+      const std::string prefix = bank.Size() > 1 ? "ttyUSB" + std::to_string(i) + ": " : "";
+      events.push_back(std::make_unique<EventPrinter>(bank.Port(i), startMs, prefix));
+    }
     const sigset_t set = TermSignals();
     int signal = 0;
     sigwait(&set, &signal);
   }
-  loader.Stop();
-  PrintReport(loader);
+  bank.Stop();
+  PrintReport(bank);
   return 0;
 }
 

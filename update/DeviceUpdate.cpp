@@ -27,6 +27,18 @@ Verdict CheckIdentity(CP03& link) {
   return FromLink(error);
 }
 
+Verdict CheckIdentity(CP03& link, std::string& identity) {
+  const Verdict verdict = CheckIdentity(link);
+  identity.clear();
+  if (verdict.Passed()) {
+    identity = "P03";
+  } else if (verdict.kind == Verdict::Kind::Refused) {
+    char text[4] = {};
+    if (link.ReadIdentity(text) == LinkOk) identity.assign(text, 3);
+  }
+  return verdict;
+}
+
 Verdict CheckDeviceType(CP03& link, std::uint32_t& type) {
   if (link.ReadDeviceType(type) != LinkOk) return Verdict::Fail(link.LastError());
   return type == kDeviceType ? Verdict::Pass() : Verdict::Refuse(Refusal::DeviceType);

@@ -6,6 +6,7 @@
 // says how it went; what the caller shows, and what it does next, is the caller's business.
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "link/Com_p03.h"
 
@@ -51,6 +52,9 @@ struct Verdict {
 // The checks, in the order an update runs them on a connected loader. Each sends its own
 // commands and no other; the out values hold what was read, also when the verdict refuses.
 Verdict CheckIdentity(CP03& link);
+// The same, and the three characters the loader gave (for a report): "P03" when it passed; a
+// refused loader is asked once more for its identity, since the check itself keeps it to itself.
+Verdict CheckIdentity(CP03& link, std::string& identity);
 Verdict CheckDeviceType(CP03& link, std::uint32_t& type);
 Verdict CheckSerialNumber(CP03& link, std::uint32_t& serialNumber);
 Verdict CheckVersion(CP03& link, std::uint32_t& major, std::uint32_t& minor);

@@ -1,0 +1,60 @@
+#include "cli/Firmware.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "update/HexValidate.h"
+
+namespace flash {
+
+namespace {
+
+// A firmware file is small: a file far beyond the largest table a check could accept is
+// refused before it is read into memory.
+constexpr std::streamoff kMaxFileBytes = 1 << 20;
+
+}  // namespace
+
+LoadedFirmware LoadFirmware(const std::string& path) {
+  LoadedFirmware firmware;
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+    firmware.messages.push_back(path + ": error: not a firmware file (not a regular file)");
+    return firmware;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    firmware.messages.push_back(path + ": error: cannot read the firmware file (" +
+                                std::strerror(errno) + ")");
+    return firmware;
+  }
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size < 0 || size > kMaxFileBytes) {
+    firmware.messages.push_back(
+        path + ": error: not a firmware file (" +
+        (size < 0 ? std::string("cannot tell its size") : std::to_string(size) + " bytes") + ")");
+    return firmware;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  const HexCheck check = CheckHexText(text.str());
+  for (const HexMessage& w : check.warnings) {
+    firmware.messages.push_back(path + ":" + std::to_string(w.line) + ": warning: " + w.text);
+  }
+  if (!check.ok) {
+    firmware.messages.push_back(path + ":" + std::to_string(check.error.line) +
+                                ": error: " + check.error.text);
+    return firmware;
+  }
+  firmware.slots = ToSlots(check.records);
+  firmware.records = check.records.size();
+  firmware.ok = true;
+  return firmware;
+}
+
+}  // namespace flash

@@ -1,0 +1,21 @@
+#pragma once
+// Another firmware image for --firmware: the HEX file read and put through the same check as the
+// build's (update/HexValidate.h), then laid out in the slots the record table points into.
+#include <string>
+#include <vector>
+
+#include "update/FirmwareImage.h"
+
+namespace flash {
+
+struct LoadedFirmware {
+  bool ok = false;
+  std::vector<FirmwareRecord> slots;  // the records, then the empty slot
+  std::size_t records = 0;
+  // "FILE:LINE: warning: ..." and, when refused, "FILE:LINE: error: ...", as hex2table words them.
+  std::vector<std::string> messages;
+};
+
+LoadedFirmware LoadFirmware(const std::string& path);
+
+}  // namespace flash

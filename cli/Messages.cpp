@@ -1,0 +1,228 @@
+#include "cli/Messages.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace flash {
+
+namespace {
+
+using update::Outcome;
+using update::Refusal;
+
+std::string RefusalText(const update::RunResult& r) {
+  const update::DeviceFacts& d = r.device;
+  switch (r.refusal) {
+    case Refusal::Identity:
+      return "refused: the loader is \"" + Printable(d.identity.value_or("?")) +
+             "\", not \"P03\": this is not an ORB42TLX remote";
+    case Refusal::DeviceType:
+      return "refused: device type " + (d.type ? std::to_string(*d.type) : std::string("?")) +
+             ", not " + std::to_string(update::kDeviceType);
+    case Refusal::SerialNumber:
+      return "refused: serial number " + SerialText(d) + " is outside " +
+             std::to_string(update::kFirstSerialNumber) + " to " +
+             std::to_string(update::kLastSerialNumber);
+    case Refusal::Version:
+      break;
+  }
+  return "refused";
+}
+
+std::string NewVersion() {
+  return std::to_string(update::kNewVersionMajor) + "." + std::to_string(update::kNewVersionMinor);
+}
+
+bool IsPermission(LinkError e) {
+  return e == EACCES || e == EPERM;
+}
+bool IsHeld(LinkError e) {
+  return e == EWOULDBLOCK || e == EAGAIN || e == EBUSY;
+}
+
+void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out) {
+  const std::string system = std::strerror(r.error);
+  if (IsPermission(r.error)) {
+    out.line = "permission denied";
+    out.cause = "permission denied on " + port.device + " (" + system + ")";
+    out.remedy =
+        "install the udev rule packaging/70-orb42-cp210x.rules and re-plug the cable, or join "
+        "the dialout group: sudo adduser $USER dialout, then log in again";
+  } else if (IsHeld(r.error)) {
+    out.line = "port held by another program";
+    out.cause = port.device + " is held by another program (" + system + ")";
+    out.remedy = "close that program (sudo fuser -v " + port.device +
+                 " names it: a terminal program, the wizard, another orb42-flash, brltty, "
+                 "ModemManager), then try again";
+  } else if (update::PortMissing(r.error)) {
+    out.line = "no such port";
+    out.cause = "no such port: " + port.device + " (" + system + ")";
+    out.remedy = "plug the cable in, or name another port: orb42-flash list shows the ports";
+  } else {
+    out.line = "cannot use the port";
+    out.cause = "cannot open " + port.device + " (" + system + ")";
+    out.remedy = "check the cable and the port: orb42-flash list shows the ports";
+  }
+}
+
+void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
+  const std::string where = std::string(update::StageName(r.stage));
+  out.line = "transmission failure while " + where;
+  const bool system = r.error > 0 && r.error < 100000;
+  out.cause = "transmission failure while " + where + ": " +
+              (system ? "the line broke off: " : "") + LinkErrorText(r.error);
+  if (r.programmingBegun) {
+    out.line += " (not updated, can be updated again)";
+    out.remedy = "the device keeps version " + VersionText(r.device) +
+                 " and can be updated again: switch it off and on, check the cable, and run "
+                 "the update again";
+  } else {
+    out.remedy =
+        "nothing was written: switch the device off and on, check the cable, and run "
+        "the update again";
+  }
+}
+
+}  // namespace
+
+std::string OutcomeKey(const update::RunResult& r) {
+  if (r.outcome != Outcome::Refused) return update::OutcomeName(r.outcome);
+  switch (r.refusal) {
+    case Refusal::Identity:
+      return "refused-identity";
+    case Refusal::DeviceType:
+      return "refused-device-type";
+    case Refusal::SerialNumber:
+      return "refused-serial-number";
+    case Refusal::Version:
+      break;
+  }
+  return "refused";
+}
+
+std::string VersionText(const update::DeviceFacts& facts) {
+  if (!facts.versionMajor || !facts.versionMinor) return "?";
+  return std::to_string(*facts.versionMajor) + "." + std::to_string(*facts.versionMinor);
+}
+
+std::string WhoText(const std::string& label, const update::DeviceFacts& facts) {
+  return facts.serialNumber ? label + " " + SerialText(facts) : label;
+}
+
+std::string SerialText(const update::DeviceFacts& facts) {
+  return facts.serialNumber ? std::to_string(*facts.serialNumber) : std::string("-");
+}
+
+std::string Printable(const std::string& raw) {
+  std::string out;
+  for (unsigned char c : raw) {
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    }
+  }
+  return out;
+}
+
+std::string LinkErrorText(LinkError error) {
+  switch (error) {
+    case LinkOk:
+      return "the image has no end record";
+    case LinkNotConnected:
+      return "the loader is not connected";
+    case LinkTimeout:
+      return "no answer from the device (time-out)";
+    case LinkBadAnswer:
+      return "the device gave an unexpected answer";
+    case LinkNotUnlocked:
+      return "the loader is not unlocked";
+    case LinkAddressOutOfRange:
+      return "a program word outside the loader's range 48 to 7103";
+    case LinkNotProgramming:
+      return "the loader is not in programming mode";
+    case LinkPortNotOpen:
+      return "the port is closed (the cable was unplugged?)";
+    case LinkWrongIdentity:
+      return "the loader is not P03";
+    default:
+      break;
+  }
+  if (error > 0 && error < 100000) {
+    return std::string(std::strerror(error)) + (error == EIO ? " (the cable was unplugged?)" : "");
+  }
+  return "link error " + std::to_string(error);
+}
+
+std::string Seconds(std::uint64_t ms) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
+  return text;
+}
+
+DeviceReport Explain(const update::RunResult& r, const ReportContext& context) {
+  DeviceReport out;
+  out.result = r;
+  out.code = ExitCodeOf(r.outcome);
+  out.stoppedHalfWay = r.programmingBegun && r.outcome != Outcome::Updated;
+  const std::string version = VersionText(r.device);
+  switch (r.outcome) {
+    case Outcome::Updated:
+      out.line = "updated " + version + " -> " + NewVersion() + " in " + Seconds(r.updateMs) +
+                 " s at " + std::to_string(r.speed) + " bit/s";
+      if (r.speedRefused) {
+        out.line += " (the loader refused " + std::to_string(context.askedSpeed) + " bit/s)";
+      }
+      break;
+    case Outcome::WouldUpdate:
+      out.line = "version " + version + ": would be updated to " + NewVersion();
+      break;
+    case Outcome::UpToDate:
+      out.line = version == NewVersion() ? "already " + version + ": not updated"
+                                         : "newer (" + version + "): not updated";
+      out.cause = "the device has version " + version +
+                  (version == NewVersion() ? "" : ", newer than " + NewVersion());
+      break;
+    case Outcome::Refused:
+      out.line = RefusalText(r);
+      out.cause = out.line.substr(std::strlen("refused: "));
+      out.remedy =
+          "this program updates ORB42TLX remotes of device type 1 with a serial number "
+          "from 300000000 to 399999999 only";
+      break;
+    case Outcome::NoAnswer:
+      out.line = "no answer";
+      out.cause = "no answer from the device" +
+                  (context.waitSeconds ? " within " + std::to_string(*context.waitSeconds) + " s"
+                                       : std::string());
+      if (r.error != LinkOk && r.error != LinkTimeout)
+        out.cause += " (" + LinkErrorText(r.error) + ")";
+      out.remedy =
+          "switch the device on once the port is being called; check the cable and "
+          "that " +
+          context.port.com + " is the cable's port (orb42-flash list)";
+      break;
+    case Outcome::PortFailed:
+      ExplainPort(r, context.port, out);
+      break;
+    case Outcome::LinkFailed:
+      ExplainLinkFailure(r, out);
+      break;
+    case Outcome::Stopped:
+      if (r.programmingBegun) {
+        out.line = "stopped half-way: not updated, can be updated again";
+        out.cause = "stopped by Ctrl-C while programming, " + std::to_string(r.recordsDone) +
+                    " of " + std::to_string(r.recordCount) + " records written";
+        out.remedy = "the device keeps version " + version + " and can be updated again";
+      } else {
+        out.line = "stopped: nothing written";
+      }
+      break;
+  }
+  return out;
+}
+
+}  // namespace flash

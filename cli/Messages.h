@@ -1,0 +1,50 @@
+#pragma once
+// What orb42-flash tells a technician about each device: one short line, and for a device that
+// was not updated the cause (with the system's own message where there is one) and the remedy.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "cli/ExitCodes.h"
+#include "cli/Ports.h"
+#include "update/UpdateRun.h"
+
+namespace flash {
+
+struct DeviceReport {
+  std::size_t port = 0;   // index among the ports of this run
+  unsigned sequence = 1;  // the n-th device on its port (--loop counts on)
+  update::RunResult result;
+  ExitCode code = kExitUpdated;
+  std::string line;    // "updated 1.4 -> 1.5 in 3.4 s at 115200 bit/s"
+  std::string cause;   // empty when there is nothing to explain
+  std::string remedy;  // empty when there is nothing to do
+  // The device holds part of the new image but keeps its old version: it can be updated again.
+  bool stoppedHalfWay = false;
+};
+
+struct ReportContext {
+  const Port& port;
+  bool info = false;  // checks only
+  std::optional<unsigned> waitSeconds;
+  std::int32_t askedSpeed = 115200;
+};
+
+DeviceReport Explain(const update::RunResult& result, const ReportContext& context);
+
+// The outcome for scripts (--json, --log): "updated", "refused-serial-number", ...
+std::string OutcomeKey(const update::RunResult& result);
+// "1.4"; "?" when not read.
+std::string VersionText(const update::DeviceFacts& facts);
+// "312000001"; "-" when not read.
+std::string SerialText(const update::DeviceFacts& facts);
+// "COM33 (ttyUSB0) 312000001": the label, and the serial number when it was read.
+std::string WhoText(const std::string& label, const update::DeviceFacts& facts);
+// A device's bytes made safe to print: printable ASCII kept, anything else as \xNN.
+std::string Printable(const std::string& raw);
+// The link's own codes in words; an errno value as the system words it.
+std::string LinkErrorText(LinkError error);
+// "3.4" (C locale, one decimal).
+std::string Seconds(std::uint64_t ms);
+
+}  // namespace flash

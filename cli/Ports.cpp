@@ -1,0 +1,101 @@
+#include "cli/Ports.h"
+
+#include <cctype>
+#include <filesystem>
+
+#include "platform/SerialDeviceMap.h"
+#include "platform/SerialPort.h"
+#include "update/PortList.h"
+
+namespace flash {
+
+namespace {
+
+constexpr char kLinkPrefix[] = "\\\\.\\COM";  // the form the link opens: \\.\COMn
+
+// The number of "COM<n>" (letter case ignored), or nullopt.
+std::optional<long> ComNumberOf(const std::string& text) {
+  if (text.size() < 4 || text.size() > 12) return std::nullopt;
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (std::toupper(static_cast<unsigned char>(text[i])) != "COM"[i]) return std::nullopt;
+  }
+  long number = 0;
+  for (std::size_t i = 3; i < text.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return std::nullopt;
+    number = number * 10 + (text[i] - '0');
+  }
+  return number;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+}  // namespace
+
+std::string Port::Label() const {
+  return com + " (" + std::filesystem::path(device).filename().string() + ")";
+}
+
+std::string PortForms() {
+  const std::string dir =
+      std::filesystem::path(platform::DevicePathForComName(kLinkPrefix + std::string("33")))
+          .parent_path()
+          .string();
+  return "a COM name (COM1 to COM96: ttyS0-31 are COM1-32, ttyUSB0-31 COM33-64, ttyACM0-31 "
+         "COM65-96) or the path of such a node in " +
+         dir + " ($ORB42_DEV_DIR), such as " + dir + "/ttyUSB0";
+}
+
+std::optional<Port> PortFromComNumber(long number) {
+  if (number <= 0) return std::nullopt;
+  const std::string device = platform::DevicePathForComName(kLinkPrefix + std::to_string(number));
+  if (device.empty()) return std::nullopt;
+  Port port;
+  port.index = static_cast<std::int32_t>(number - 1);
+  port.com = "COM" + std::to_string(number);
+  port.device = device;
+  return port;
+}
+
+std::optional<Port> PortFromArgument(const std::string& argument, std::string* error) {
+  std::optional<long> number = ComNumberOf(argument);
+  if (!number && argument.find('/') != std::string::npos) {
+    const std::string name = platform::ComNameForDevicePath(argument);
+    if (!name.empty()) number = ComNumberOf(name.substr(4));  // after "\\.\"
+  }
+  std::optional<Port> port = number ? PortFromComNumber(*number) : std::nullopt;
+  if (!port && error) *error = "'" + argument + "' is not a serial port here: give " + PortForms();
+  return port;
+}
+
+std::vector<Port> BridgePorts() {
+  std::vector<Port> ports;
+  const auto listed = ListPorts();
+  if (!listed) return ports;
+  for (const ListedPort& p : *listed) {
+    if (p.bridge && p.port) ports.push_back(*p.port);
+  }
+  return ports;
+}
+
+std::optional<std::vector<ListedPort>> ListPorts() {
+  const auto key = platform::ReadSerialDeviceMap();
+  if (!key) return std::nullopt;
+  PortList list;
+  std::string preferred;
+  RefreshPortList(list, preferred, key);
+  std::vector<ListedPort> out;
+  for (const std::string& entry : list.Entries()) {
+    ListedPort listed;
+    listed.entry = entry;
+    listed.bridge = EndsWith(entry, kBridgeSuffix);
+    const std::int32_t index = PortIndexFromEntry(entry);
+    if (index >= 0) listed.port = PortFromComNumber(index + 1);
+    out.push_back(std::move(listed));
+  }
+  return out;
+}
+
+}  // namespace flash

@@ -1,0 +1,40 @@
+#include "cli/Report.h"
+
+namespace flash {
+
+std::string DeviceLabel(const RunSetup& setup, std::size_t port, unsigned sequence) {
+  std::string label = setup.ports.at(port).Label();
+  if (setup.loop) label += " #" + std::to_string(sequence);
+  return label;
+}
+
+std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& summary) {
+  std::vector<std::string> lines;
+  std::size_t good = 0;
+  for (const DeviceReport& r : summary.reports) good += r.code == kExitUpdated ? 1 : 0;
+  const std::size_t count = summary.reports.size();
+  const std::size_t bad = count - good;
+  std::string counts = std::to_string(count) + (count == 1 ? " device: " : " devices: ");
+  counts += setup.info
+                ? std::to_string(good) + " would be updated, " + std::to_string(bad) + " would not"
+                : std::to_string(good) + " updated, " + std::to_string(bad) + " not updated";
+  lines.push_back(counts + ".");
+  std::string halfWay;
+  for (const DeviceReport& r : summary.reports) {
+    if (r.code == kExitUpdated) continue;
+    const std::string who = WhoText(DeviceLabel(setup, r.port, r.sequence), r.result.device);
+    lines.push_back("  " + who + ": " + r.line);
+    if (!r.cause.empty()) lines.push_back("      cause: " + r.cause);
+    if (!r.remedy.empty()) lines.push_back("      remedy: " + r.remedy);
+    if (r.stoppedHalfWay) halfWay += (halfWay.empty() ? "" : ", ") + who;
+  }
+  if (!halfWay.empty()) {
+    lines.push_back("Stopped half-way, not updated, can be updated again: " + halfWay + ".");
+  }
+  if (summary.interrupted)
+    lines.push_back(setup.loop ? "Ended by Ctrl-C." : "Interrupted by Ctrl-C.");
+  lines.push_back("Exit status " + std::to_string(summary.code) + ".");
+  return lines;
+}
+
+}  // namespace flash

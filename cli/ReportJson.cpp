@@ -1,0 +1,155 @@
+// --json: one JSON object a line for every event and every result, flushed at once, so that a
+// script can follow a run as it goes. Field names are stable: scripts rely on them.
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "cli/Report.h"
+
+namespace flash {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+Json FactsJson(const update::DeviceFacts& d) {
+  Json j = Json::object();
+  if (d.identity) j["identity"] = Printable(*d.identity);
+  if (d.type) j["device_type"] = *d.type;
+  if (d.serialNumber) j["serial_number"] = *d.serialNumber;
+  if (d.versionMajor && d.versionMinor) j["version"] = VersionText(d);
+  return j;
+}
+
+class JsonReporter final : public Reporter {
+ public:
+  JsonReporter(const RunSetup& setup, std::FILE* out, bool quiet)
+      : setup_(setup), out_(out), quiet_(quiet), percent_(setup.ports.size(), -1) {}
+
+  void Begin() override {
+    Json ports = Json::array();
+    for (const Port& p : setup_.ports) ports.push_back({{"port", p.com}, {"device", p.device}});
+    Json j = {{"event", "start"},
+              {"command", setup_.info ? "info" : "update"},
+              {"ports", ports},
+              {"wait_seconds", setup_.waitSeconds ? Json(*setup_.waitSeconds) : Json(nullptr)}};
+    if (!setup_.info) {
+      j["speed"] = setup_.speed;
+      j["loop"] = setup_.loop;
+      j["firmware"] = setup_.firmware.empty() ? Json("built-in") : Json(setup_.firmware);
+      j["records"] = setup_.records;
+    }
+    Emit(j);
+  }
+
+  void Stage(std::size_t port, unsigned sequence, update::Stage stage) override {
+    Json j = Head("stage", port, sequence);
+    j["stage"] = update::StageName(stage);
+    Emit(j);
+  }
+
+  void Device(std::size_t port, const update::DeviceFacts& facts) override {
+    Json j = {{"event", "device"}, {"port", setup_.ports[port].com}};
+    j.update(FactsJson(facts));
+    Emit(j);
+  }
+
+  void Speed(std::size_t port, std::int32_t bitsPerSecond, bool refused) override {
+    Emit({{"event", "speed"},
+          {"port", setup_.ports[port].com},
+          {"bps", bitsPerSecond},
+          {"refused", refused}});
+  }
+
+  // One event each time the whole percentage moves on.
+  void Progress(std::size_t port, std::size_t done, std::size_t count) override {
+    if (quiet_ || count == 0) return;
+    const int percent = static_cast<int>(100 * done / count);
+    {
+      std::lock_guard lock(mutex_);
+      if (percent == percent_[port]) return;
+      percent_[port] = percent;
+    }
+    Emit({{"event", "progress"},
+          {"port", setup_.ports[port].com},
+          {"records", done},
+          {"of", count},
+          {"percent", percent}});
+  }
+
+  void Waiting(std::size_t port, unsigned next) override {
+    Emit({{"event", "waiting"}, {"port", setup_.ports[port].com}, {"next_device", next}});
+  }
+
+  void Result(const DeviceReport& r) override {
+    const update::RunResult& x = r.result;
+    Json j = Head("result", r.port, r.sequence);
+    j["outcome"] = OutcomeKey(x);
+    j["exit_code"] = static_cast<int>(r.code);
+    j.update(FactsJson(x.device));
+    if (x.device.versionMajor) j["version_before"] = VersionText(x.device);
+    if (x.stage == update::Stage::Switching || x.stage == update::Stage::Programming) {
+      j["speed"] = x.speed;
+      j["speed_refused"] = x.speedRefused;
+      j["records_written"] = x.recordsDone;
+      j["records"] = x.recordCount;
+      j["words_written"] = x.written;
+      j["half_way"] = r.stoppedHalfWay;
+    }
+    j["seconds"] = static_cast<double>(x.updateMs) / 1000.0;
+    j["calling_seconds"] = static_cast<double>(x.callingMs) / 1000.0;
+    if (x.error != LinkOk) j["error"] = {{"code", x.error}, {"text", LinkErrorText(x.error)}};
+    j["message"] = r.line;
+    if (!r.cause.empty()) j["cause"] = r.cause;
+    if (!r.remedy.empty()) j["remedy"] = r.remedy;
+    Emit(j);
+  }
+
+  void Stopping() override { Emit({{"event", "stopping"}}); }
+
+  void End(const RunSummary& summary) override {
+    std::size_t good = 0;
+    Json halfWay = Json::array();
+    for (const DeviceReport& r : summary.reports) {
+      good += r.code == kExitUpdated ? 1 : 0;
+      if (r.stoppedHalfWay) {
+        Json who = {{"port", setup_.ports[r.port].com}, {"device_no", r.sequence}};
+        who.update(FactsJson(r.result.device));
+        halfWay.push_back(who);
+      }
+    }
+    Emit({{"event", "summary"},
+          {"devices", summary.reports.size()},
+          {setup_.info ? "would_update" : "updated", good},
+          {setup_.info ? "would_not_update" : "not_updated", summary.reports.size() - good},
+          {"half_way", halfWay},
+          {"interrupted", summary.interrupted},
+          {"exit_code", static_cast<int>(summary.code)}});
+  }
+
+ private:
+  Json Head(const char* event, std::size_t port, unsigned sequence) const {
+    return {{"event", event}, {"port", setup_.ports[port].com}, {"device_no", sequence}};
+  }
+
+  // A device's bytes never break the line: anything that is not UTF-8 is replaced.
+  void Emit(const Json& j) {
+    const std::string line = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+    std::lock_guard lock(mutex_);
+    std::fprintf(out_, "%s\n", line.c_str());
+    std::fflush(out_);
+  }
+
+  const RunSetup& setup_;
+  std::FILE* out_;
+  const bool quiet_;
+  std::mutex mutex_;
+  std::vector<int> percent_;
+};
+
+}  // namespace
+
+std::unique_ptr<Reporter> MakeJsonReporter(const RunSetup& setup, std::FILE* out, bool quiet) {
+  return std::make_unique<JsonReporter>(setup, out, quiet);
+}
+
+}  // namespace flash

@@ -1,0 +1,131 @@
+// Plain lines, one per event of note, for a log file or a pipe: no cursor movement, no line
+// redrawn, each line whole and prefixed with its port.
+#include <mutex>
+
+#include "cli/Report.h"
+
+namespace flash {
+
+namespace {
+
+class PlainReporter final : public Reporter {
+ public:
+  PlainReporter(const RunSetup& setup, std::FILE* out) : setup_(setup), out_(out) {
+    quarters_.assign(setup.ports.size(), 0);
+    sequence_.assign(setup.ports.size(), 1);
+  }
+
+  void Stage(std::size_t port, unsigned sequence, update::Stage stage) override {
+    std::lock_guard lock(mutex_);
+    sequence_[port] = sequence;
+    if (stage == update::Stage::Calling) {
+      Line(port, setup_.waitSeconds
+                     ? "calling the device (up to " + std::to_string(*setup_.waitSeconds) + " s)"
+                     : std::string("calling the device (until Ctrl-C)"));
+    }
+  }
+
+  void Device(std::size_t port, const update::DeviceFacts& d) override {
+    std::lock_guard lock(mutex_);
+    std::string text = "identity " + (d.identity ? "\"" + Printable(*d.identity) + "\"" : "?");
+    if (d.type) text += ", device type " + std::to_string(*d.type);
+    if (d.serialNumber) text += ", serial number " + SerialText(d);
+    if (d.versionMajor) text += ", version " + VersionText(d);
+    Line(port, text);
+  }
+
+  void Speed(std::size_t port, std::int32_t bitsPerSecond, bool refused) override {
+    std::lock_guard lock(mutex_);
+    quarters_[port] = 0;
+    Line(port, refused ? "the loader refused " + std::to_string(setup_.speed) +
+                             " bit/s: programming at " + std::to_string(bitsPerSecond) + " bit/s"
+                       : "programming at " + std::to_string(bitsPerSecond) + " bit/s");
+  }
+
+  // A line at each quarter, not at each record: a log is read by people.
+  void Progress(std::size_t port, std::size_t done, std::size_t count) override {
+    if (count == 0) return;
+    std::lock_guard lock(mutex_);
+    const std::size_t quarter = 4 * done / count;
+    if (quarter <= quarters_[port] || quarter >= 4) return;
+    quarters_[port] = quarter;
+    Line(port, std::to_string(25 * quarter) + "%");
+  }
+
+  void Waiting(std::size_t port, unsigned next) override {
+    std::lock_guard lock(mutex_);
+    sequence_[port] = next;
+    Line(port, "waiting for the device to go, then for the next one");
+  }
+
+  void Result(const DeviceReport& r) override {
+    std::lock_guard lock(mutex_);
+    sequence_[r.port] = r.sequence;
+    std::string text = r.result.device.serialNumber ? SerialText(r.result.device) + ": " : "";
+    Line(r.port, text + r.line);
+  }
+
+  void Stopping() override {
+    std::lock_guard lock(mutex_);
+    std::fprintf(out_,
+                 "Ctrl-C: each port finishes the word under way, leaves programming, "
+                 "releases the device and closes (Ctrl-C again ends at once)\n");
+    std::fflush(out_);
+  }
+
+  void End(const RunSummary& summary) override {
+    std::lock_guard lock(mutex_);
+    for (const std::string& line : SummaryLines(setup_, summary))
+      std::fprintf(out_, "%s\n", line.c_str());
+    std::fflush(out_);
+  }
+
+ private:
+  void Line(std::size_t port, const std::string& text) {
+    std::fprintf(out_, "%s: %s\n", DeviceLabel(setup_, port, sequence_[port]).c_str(),
+                 text.c_str());
+    std::fflush(out_);
+  }
+
+  const RunSetup& setup_;
+  std::FILE* out_;
+  std::mutex mutex_;
+  std::vector<std::size_t> quarters_;
+  std::vector<unsigned> sequence_;
+};
+
+// Only what went wrong, on the error stream: nothing for a device that was updated.
+class QuietReporter final : public Reporter {
+ public:
+  QuietReporter(const RunSetup& setup, std::FILE* err) : setup_(setup), err_(err) {}
+
+  void Result(const DeviceReport& r) override {
+    if (r.code == kExitUpdated) return;
+    std::lock_guard lock(mutex_);
+    std::fprintf(err_, "%s: %s\n",
+                 WhoText(DeviceLabel(setup_, r.port, r.sequence), r.result.device).c_str(),
+                 r.line.c_str());
+    if (!r.cause.empty()) std::fprintf(err_, "    cause: %s\n", r.cause.c_str());
+    if (!r.remedy.empty()) std::fprintf(err_, "    remedy: %s\n", r.remedy.c_str());
+    std::fflush(err_);
+  }
+
+  void End(const RunSummary&) override {}
+
+ private:
+  const RunSetup& setup_;
+  std::FILE* err_;
+  std::mutex mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<Reporter> MakePlainReporter(const RunSetup& setup, std::FILE* out) {
+  return std::make_unique<PlainReporter>(setup, out);
+}
+
+std::unique_ptr<Reporter> MakeQuietReporter(const RunSetup& setup, std::FILE* err) {
+  return std::make_unique<QuietReporter>(setup, err);
+}
+
+}  // namespace flash

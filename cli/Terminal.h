@@ -1,0 +1,22 @@
+#pragma once
+// The few things orb42-flash asks of the system beyond standard C++: whether an output is a
+// terminal and how wide it is, and what Ctrl-C does. One file per system implements them
+// (TerminalPosix.cpp here); everything else in cli/ is portable.
+#include <atomic>
+#include <cstdio>
+
+namespace flash::terminal {
+
+// True when stream is a terminal that understands the cursor movements of the live lines.
+bool IsTerminal(std::FILE* stream);
+
+// The terminal's width in columns; 80 when it cannot be told.
+int Width(std::FILE* stream);
+
+// From now on Ctrl-C (and a polite request to end: SIGTERM, a closed terminal) sets *stop, so
+// that every port finishes cleanly; a second one ends the program at once with status 130.
+// Writing to a pipe whose reader has gone no longer ends the program either: the devices
+// under way are finished first. stop must live until the program ends.
+void OnInterrupt(std::atomic<bool>* stop);
+
+}  // namespace flash::terminal

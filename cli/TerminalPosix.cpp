@@ -1,0 +1,50 @@
+// The terminal and the signals on POSIX systems; a Windows build puts its own file in place of
+// this one (GetConsoleMode, GetConsoleScreenBufferInfo, SetConsoleCtrlHandler).
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+
+#include "cli/Terminal.h"
+
+namespace flash::terminal {
+
+namespace {
+
+std::atomic<bool>* stopFlag = nullptr;
+static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
+
+void OnSignal(int) {
+  if (stopFlag->exchange(true)) _exit(130);  // the second one: at once
+}
+
+}  // namespace
+
+bool IsTerminal(std::FILE* stream) {
+  if (!isatty(fileno(stream))) return false;
+  const char* term = std::getenv("TERM");
+  return term == nullptr || std::string_view(term) != "dumb";
+}
+
+int Width(std::FILE* stream) {
+  winsize size{};
+  if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+void OnInterrupt(std::atomic<bool>* stop) {
+  stopFlag = stop;
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
+}
+
+}  // namespace flash::terminal

@@ -1,0 +1,433 @@
+// orb42-flash, the real program, against simulated bridges (several ports at once, each with a
+// device of its own): the commands, the exit status of each outcome, several ports with one
+// refused or failing device, Ctrl-C half-way, --loop, the firmware check, the error messages,
+// and the three kinds of output.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "sim/LoaderBank.h"
+#include "support/FlashProcess.h"
+#include "support/HexWords.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+using testsupport::FlashProcess;
+using testsupport::RunFlash;
+
+bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::vector<Json> JsonLines(const std::string& out) {
+  std::vector<Json> lines;
+  std::istringstream in(out);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(Json::parse(line));  // throws on a bad line
+  return lines;
+}
+
+std::vector<Json> Events(const std::vector<Json>& lines, const std::string& event) {
+  std::vector<Json> out;
+  std::copy_if(lines.begin(), lines.end(), std::back_inserter(out),
+               [&](const Json& j) { return j["event"] == event; });
+  return out;
+}
+
+// Simulated bridges ttyUSB0.. in a directory of their own, pointed at by the environment that
+// orb42-flash inherits. Pacing off and devices switched on, unless a test says otherwise.
+class FlashTest : public ::testing::Test {
+ protected:
+  static std::vector<sim::Options> Ports(unsigned count, sim::Options base = Fast()) {
+    return sim::OptionsForPorts(base, count);
+  }
+  static sim::Options Fast() {
+    sim::Options o;
+    o.pacing = false;
+    return o;
+  }
+
+  void Start(const std::vector<sim::Options>& ports) {
+    char pattern[] = "/tmp/orb42-flash-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    bank = std::make_unique<sim::LoaderBank>(ports);
+    std::string error;
+    ASSERT_TRUE(bank->Start(dir + "/sim", &error)) << error;
+    setenv("ORB42_SYSFS_TTY", bank->SysfsDir().c_str(), 1);
+    setenv("ORB42_DEV_DIR", bank->DevDir().c_str(), 1);
+  }
+
+  void TearDown() override {
+    bank.reset();
+    unsetenv("ORB42_SYSFS_TTY");
+    unsetenv("ORB42_DEV_DIR");
+    if (!dir.empty()) fs::remove_all(dir);
+  }
+
+  bool HoldsImageAndVersion15(std::size_t port) {
+    const sim::LoaderSim& p = bank->Port(port);
+    return testsupport::WordsDiffering(testsupport::EmbeddedImageWords(), p.ProgramMemory()) == 0 &&
+           p.Eeprom()[126] == 1 && p.Eeprom()[127] == 5;
+  }
+  bool Version14(std::size_t port) {
+    return bank->Port(port).Eeprom()[126] == 1 && bank->Port(port).Eeprom()[127] == 4;
+  }
+  int WordsWritten(std::size_t port) {
+    const auto written = bank->Port(port).CurrentDevice().programWritten;
+    return static_cast<int>(std::count(written.begin(), written.end(), true));
+  }
+  bool NothingWritten(std::size_t port) {
+    const auto host = bank->Port(port).HostBytes();
+    return std::none_of(host.begin(), host.end(), [](auto b) { return b == 0x8D || b == 0x8B; });
+  }
+
+  std::string File(const std::string& name, const std::string& text) {
+    const std::string path = dir + "/" + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+  }
+
+  std::string dir;
+  std::unique_ptr<sim::LoaderBank> bank;
+};
+
+TEST_F(FlashTest, ListShowsThePortsAsTheWizardDoesWithTheBridgesMarked) {
+  Start(Ports(2));
+  fs::create_directories(bank->SysfsDir() + "/ttyS0/device");  // a port that is no bridge
+  const auto plain = RunFlash({"list"});
+  EXPECT_EQ(plain.status, 0);
+  EXPECT_EQ(plain.out, "COM1 (ttyS0)\nCOM33 (ttyUSB0) : TALVIRE\nCOM34 (ttyUSB1) : TALVIRE\n");
+  const auto json = JsonLines(RunFlash({"list", "--json"}).out);
+  ASSERT_EQ(json.size(), 3u);
+  EXPECT_EQ(json[0]["bridge"], false);
+  EXPECT_EQ(json[1]["port"], "COM33");
+  EXPECT_EQ(json[1]["device"], bank->DevDir() + "/ttyUSB0");
+  EXPECT_EQ(json[1]["bridge"], true);
+}
+
+TEST_F(FlashTest, InfoTellsEachDeviceAndWritesNothing) {
+  std::vector<sim::Options> ports = Ports(2);
+  ports[1].device.versionMinor = 5;
+  Start(ports);
+  const auto r = RunFlash({"info", "--all"});
+  EXPECT_EQ(r.status, 3) << r.out << r.err;
+  for (const char* line : {"COM33 (ttyUSB0): identity \"P03\", device type 1, serial number "
+                           "312000001, version 1.4",
+                           "COM33 (ttyUSB0): 312000001: version 1.4: would be updated to 1.5",
+                           "COM34 (ttyUSB1): 312001001: already 1.5: not updated",
+                           "2 devices: 1 would be updated, 1 would not."}) {
+    EXPECT_TRUE(Has(r.out, line)) << line << "\n" << r.out;
+  }
+  EXPECT_TRUE(NothingWritten(0));
+  EXPECT_TRUE(NothingWritten(1));
+}
+
+struct OutcomeCase {
+  const char* behaviour;
+  void (*setUp)(sim::Options&);
+  std::vector<std::string> args;
+  int status;
+  std::vector<std::string> said;  // on the output, in the device's line or the summary
+};
+
+// One device a case, each outcome with its own exit status and its words.
+TEST_F(FlashTest, EachOutcomeHasItsExitStatusAndItsWords) {
+  const OutcomeCase cases[] = {
+      {"updated", [](sim::Options&) {}, {"update", "COM33"}, 0, {"updated 1.4 -> 1.5 in "}},
+      {"a loader without the faster line",
+       [](sim::Options& o) {
+         o.faults = {{sim::FaultKind::Refuse, sim::FaultTarget::SetSpeed, 1}};
+       },
+       {"update", "COM33"},
+       0,
+       {"the loader refused 115200 bit/s: programming at 9600 bit/s", "at 9600 bit/s"}},
+      {"already 1.5",
+       [](sim::Options& o) { o.device.versionMinor = 5; },
+       {"update", "COM33"},
+       3,
+       {"already 1.5: not updated"}},
+      {"newer",
+       [](sim::Options& o) { o.device.versionMajor = 2; },
+       {"update", "COM33"},
+       3,
+       {"newer (2.4): not updated"}},
+      {"another loader",
+       [](sim::Options& o) { o.device.identity = "Q\x1b["; },
+       {"update", "COM33"},
+       4,
+       {"the loader is \"Q\\x1B[\", not \"P03\""}},
+      {"device type 2",
+       [](sim::Options& o) { o.device.deviceType = 2; },
+       {"update", "COM33"},
+       4,
+       {"refused: device type 2, not 1"}},
+      {"serial number below the range",
+       [](sim::Options& o) { o.device.serialNumber = 299999999; },
+       {"update", "COM33"},
+       4,
+       {"serial number 299999999 is outside 300000000 to 399999999"}},
+      {"switched on too late",
+       [](sim::Options& o) { o.switchOnDelayMs = 60000; },
+       {"update", "COM33", "--wait", "0"},
+       5,
+       {"no answer from the device within 0 s", "switch the device on"}},
+      {"cable pulled while programming",
+       [](sim::Options& o) {
+         o.faults = {{sim::FaultKind::HangUp, sim::FaultTarget::ProgramWord, 50}};
+       },
+       {"update", "COM33"},
+       7,
+       {"transmission failure while programming", "not updated, can be updated again",
+        "Stopped half-way, not updated, can be updated again: COM33 (ttyUSB0) 312000001"}},
+  };
+  for (const OutcomeCase& c : cases) {
+    SCOPED_TRACE(c.behaviour);
+    sim::Options options = Fast();
+    c.setUp(options);
+    Start(Ports(1, options));
+    const auto r = RunFlash(c.args);
+    EXPECT_EQ(r.status, c.status) << r.out << r.err;
+    for (const std::string& words : c.said)
+      EXPECT_TRUE(Has(r.out, words)) << words << "\n" << r.out;
+    EXPECT_TRUE(c.status == 0 || c.status == 7 || NothingWritten(0));
+    EXPECT_EQ(c.status == 0, HoldsImageAndVersion15(0));
+    TearDown();
+  }
+}
+
+// Wrong usage ends before any port is opened.
+TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
+  Start(Ports(1));
+  const struct {
+    std::vector<std::string> args;
+    std::string said;
+  } cases[] = {
+      {{}, "A subcommand is required"},
+      {{"flash", "COM33"}, "A subcommand is required"},
+      {{"update"}, "name the ports (PORT...) or give --all"},
+      {{"update", "COM33", "--speed", "230400"}, "230400"},
+      {{"update", "COM33", "--bogus"}, "--bogus"},
+      {{"update", "COM33", "--all"}, "excludes"},
+      {{"update", "COM33", "--loop", "--wait", "5"}, "excludes"},
+      {{"update", "COM0"}, "'COM0' is not a serial port here"},
+      {{"update", "COM97"}, "'COM97' is not a serial port here"},
+      {{"update", "/dev/null"}, "the path of such a node in " + bank->DevDir()},
+      {{"update", bank->DevDir() + "/ttyUSB32"}, "is not a serial port here"},
+      {{"update", "COM33", bank->DevDir() + "/ttyUSB0"}, "names COM33 (ttyUSB0) a second time"},
+      {{"update", "COM33", "--log", dir + "/no/such/dir/log.csv"}, "cannot open the log file"},
+  };
+  for (const auto& c : cases) {
+    const auto r = RunFlash(c.args);
+    EXPECT_EQ(r.status, 2) << c.said;
+    EXPECT_TRUE(Has(r.err, c.said)) << c.said << "\n" << r.err;
+  }
+  EXPECT_TRUE(bank->Port(0).HostBytes().empty());
+  const auto help = RunFlash({"update", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(Has(help.out, "--speed BPS")) << help.out;
+  EXPECT_TRUE(Has(help.out, "  7    transmission failure")) << help.out;
+  EXPECT_TRUE(Has(RunFlash({"--version"}).out, "installs firmware 1.5"));
+}
+
+TEST_F(FlashTest, RefusedDeviceAmongGoodOnesIsLeftAloneAndNamed) {
+  std::vector<sim::Options> ports = Ports(3);
+  ports[1].device.serialNumber = 299999999;
+  Start(ports);
+  const auto r = RunFlash({"update", "--all"});
+  EXPECT_EQ(r.status, 4) << r.out << r.err;
+  EXPECT_TRUE(HoldsImageAndVersion15(0));
+  EXPECT_TRUE(NothingWritten(1));
+  EXPECT_TRUE(HoldsImageAndVersion15(2));
+  EXPECT_TRUE(Has(r.out,
+                  "3 devices: 2 updated, 1 not updated.\n  COM34 (ttyUSB1) 299999999: "
+                  "refused: serial number 299999999"))
+      << r.out;
+}
+
+// The cable of one port is pulled half-way; the other ports finish, and the device of the
+// failed port is updated by the next run.
+TEST_F(FlashTest, FaultOnOnePortWhileTheOthersFinish) {
+  std::vector<sim::Options> ports = Ports(3);
+  ports[2].faults = {{sim::FaultKind::HangUp, sim::FaultTarget::ProgramWord, 300}};
+  Start(ports);
+  const auto r = RunFlash({"update", "COM33", "COM34", "COM35", "--json"});
+  EXPECT_EQ(r.status, 7) << r.out << r.err;
+  EXPECT_TRUE(HoldsImageAndVersion15(0));
+  EXPECT_TRUE(HoldsImageAndVersion15(1));
+  EXPECT_TRUE(Version14(2));
+  EXPECT_GE(WordsWritten(2), 290);
+  const auto lines = JsonLines(r.out);
+  const auto results = Events(lines, "result");
+  ASSERT_EQ(results.size(), 3u);
+  const auto failed = std::find_if(results.begin(), results.end(),
+                                   [](const Json& j) { return j["port"] == "COM35"; });
+  ASSERT_NE(failed, results.end());
+  EXPECT_EQ((*failed)["outcome"], "transmission-failure");
+  EXPECT_EQ((*failed)["half_way"], true);
+  EXPECT_EQ((*failed)["exit_code"], 7);
+  const Json summary = lines.back();
+  EXPECT_EQ(summary["event"], "summary");
+  EXPECT_EQ(summary["updated"], 2);
+  ASSERT_EQ(summary["half_way"].size(), 1u);
+  EXPECT_EQ(summary["half_way"][0]["serial_number"], 312002001);
+
+  const auto again = RunFlash({"update", "COM35"});
+  EXPECT_EQ(again.status, 0) << again.out;
+  EXPECT_TRUE(HoldsImageAndVersion15(2));
+}
+
+// Ctrl-C in the middle of programming: each port finishes its word, leaves programming,
+// releases the device; the devices keep 1.4 and are updated by the next run.
+TEST_F(FlashTest, CtrlCHalfWayLeavesEveryDeviceUpdatable) {
+  sim::Options paced = Fast();
+  paced.pacing = true;
+  Start(Ports(2, paced));
+  FlashProcess flash({"update", "--all", "--speed", "9600", "--json"});
+  ASSERT_TRUE(flash.WaitFor("\"percent\":10}")) << flash.Out() << flash.Err();
+  flash.Signal(SIGINT);
+  EXPECT_EQ(flash.Finish(), 130) << flash.Out();
+  const auto lines = JsonLines(flash.Out());
+  EXPECT_EQ(Events(lines, "stopping").size(), 1u);
+  const Json summary = lines.back();
+  EXPECT_EQ(summary["interrupted"], true);
+  EXPECT_EQ(summary["half_way"].size(), 2u);
+  for (std::size_t port : {0u, 1u}) {
+    EXPECT_TRUE(Version14(port));
+    EXPECT_GT(WordsWritten(port), 0);
+    EXPECT_EQ(bank->Port(port).LineSpeed(), 9600u);
+    const auto host = bank->Port(port).HostBytes();
+    EXPECT_NE(std::find(host.begin(), host.end(), 0x91), host.end());  // programming left
+    EXPECT_EQ(host.back(), 0x04);                                      // released
+  }
+  const auto again = RunFlash({"update", "--all"});
+  EXPECT_EQ(again.status, 0) << again.out;
+  EXPECT_TRUE(HoldsImageAndVersion15(0));
+  EXPECT_TRUE(HoldsImageAndVersion15(1));
+}
+
+// --loop: device after device on the same port (each must go silent before the next is taken),
+// until Ctrl-C, which between two devices is the normal end.
+TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
+  sim::Options options = Fast();
+  options.switchOnDelayMs = 1200;  // each new remote is switched on a moment after the call
+  Start(Ports(1, options));
+  const std::string log = dir + "/bench.csv";
+  FlashProcess flash({"update", "COM33", "--loop", "--json", "--log", log});
+  ASSERT_TRUE(flash.WaitFor("\"serial_number\":312000002,\"version\":\"1.4\",\"version_before\""))
+      << flash.Out();
+  ASSERT_TRUE(flash.WaitFor("\"next_device\":3")) << flash.Out();
+  flash.Signal(SIGINT);
+  EXPECT_EQ(flash.Finish(), 0) << flash.Out();
+  const auto results = Events(JsonLines(flash.Out()), "result");
+  ASSERT_EQ(results.size(), 2u);
+  EXPECT_EQ(results[0]["outcome"], "updated");
+  EXPECT_EQ(results[1]["device_no"], 2);
+  EXPECT_EQ(results[1]["serial_number"], 312000002);
+  const auto finished = bank->Port(0).FinishedDevices();
+  ASSERT_GE(finished.size(), 2u);
+  for (const auto& device : {finished[0], finished[1]}) {
+    EXPECT_EQ(testsupport::WordsDiffering(testsupport::EmbeddedImageWords(), device.program), 0);
+    EXPECT_EQ(device.eeprom[127], 5);
+  }
+  const std::string csv = testsupport::ReadText(log);
+  EXPECT_TRUE(Has(csv, "time,port,serial_number,version_before,outcome,seconds\n")) << csv;
+  EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000001,1.4,updated,")) << csv;
+  EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000002,1.4,updated,")) << csv;
+}
+
+TEST_F(FlashTest, FirmwareFileIsCheckedAsTheBuildChecksIt) {
+  Start(Ports(1));
+  const struct {
+    const char* name;
+    const char* text;
+    const char* said;  // after "FILE"
+  } refusals[] = {
+      {"checksum.hex",
+       ":100060008A110A12BA298A110A12C1298A110A129E\n"
+       ":043000000034003465\n"  // checksum off by one
+       ":00000001FF\n",
+       ":2: error: bad checksum\n"},
+      {"loader.hex", ":02378000FF3F09\n:00000001FF\n",  // word 7104, the loader's own
+       ":1: error: program data reaches word 7104"},
+      {"unended.hex", ":040060000102030492\n", ":1: error: no end record"},
+      {"missing.hex", nullptr, "missing.hex: error: cannot read the firmware file"},
+  };
+  for (const auto& r : refusals) {
+    const std::string path = r.text ? File(r.name, r.text) : dir + "/" + r.name;
+    const auto refused = RunFlash({"update", "COM33", "--firmware", path});
+    EXPECT_EQ(refused.status, 2) << r.name;
+    EXPECT_TRUE(Has(refused.err, (r.text ? path : "") + r.said)) << refused.err;
+    EXPECT_TRUE(Has(refused.err, "nothing was sent to any device")) << refused.err;
+  }
+  EXPECT_TRUE(bank->Port(0).HostBytes().empty());
+
+  const std::string text = ":040060000102030492\n:00000001FF\n";
+  const auto updated = RunFlash({"update", "COM33", "--firmware", File("good.hex", text)});
+  EXPECT_EQ(updated.status, 0) << updated.out << updated.err;
+  EXPECT_EQ(WordsWritten(0), 2);
+  EXPECT_EQ(testsupport::WordsDiffering(testsupport::HexProgramWords(text),
+                                        bank->Port(0).ProgramMemory()),
+            0);
+  EXPECT_EQ(bank->Port(0).Eeprom()[127], 5);
+}
+
+// A port held by another program (a second descriptor holding the lock), and one that is not
+// there: each named with its remedy and the system's own message.
+TEST_F(FlashTest, BusyAndMissingPortsAreNamedWithTheirRemedy) {
+  Start(Ports(2));
+  const int holder = open((bank->DevDir() + "/ttyUSB1").c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(holder, 0);
+  ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+  const auto r = RunFlash({"update", "COM33", "COM34", "COM40"});
+  close(holder);
+  EXPECT_EQ(r.status, 6) << r.out;
+  EXPECT_TRUE(HoldsImageAndVersion15(0));
+  for (const char* words :
+       {"COM34 (ttyUSB1): port held by another program",
+        "ttyUSB1 is held by another program (Resource temporarily unavailable)", "sudo fuser -v",
+        "COM40 (ttyUSB7): no such port", "no such port: ", "ttyUSB7 (No such file or directory)",
+        "plug the cable in, or name another port: orb42-flash list shows the ports"}) {
+    EXPECT_TRUE(Has(r.out, words)) << words << "\n" << r.out;
+  }
+  EXPECT_TRUE(NothingWritten(1));
+}
+
+// On a terminal: live lines redrawn in place, then the outcome on the same line. Piped: plain
+// lines, no cursor movement.
+TEST_F(FlashTest, LiveLinesOnATerminalPlainLinesOtherwise) {
+  sim::Options paced = Fast();
+  paced.pacing = true;
+  Start(Ports(2, paced));
+  FlashProcess terminal({"update", "--all"}, FlashProcess::Output::Terminal);
+  EXPECT_EQ(terminal.Finish(), 0) << terminal.Out();
+  const std::string& t = terminal.Out();
+  EXPECT_TRUE(Has(t, "\x1b[2A\r\x1b[2KCOM33 (ttyUSB0)  312000001  programming [")) << t;
+  EXPECT_TRUE(Has(t, "\r\x1b[2KCOM34 (ttyUSB1)  312001001  updated 1.4 -> 1.5 in ")) << t;
+  EXPECT_TRUE(Has(t, "2 devices: 2 updated, 0 not updated.")) << t;
+
+  const auto piped = RunFlash({"update", "COM34"});  // the next remote on that port
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_EQ(piped.out.find('\x1b'), std::string::npos);
+  for (const char* line :
+       {"COM34 (ttyUSB1): calling the device (up to 45 s)\n",
+        "COM34 (ttyUSB1): programming at 115200 bit/s\n", "COM34 (ttyUSB1): 50%\n",
+        "COM34 (ttyUSB1): 312001002: updated 1.4 -> 1.5 in "}) {
+    EXPECT_TRUE(Has(piped.out, line)) << line << piped.out;
+  }
+}
+
+}  // namespace

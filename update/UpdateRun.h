@@ -1,0 +1,109 @@
+#pragma once
+// A whole update of one device in a loop, as fast as the line allows: call the device until it
+// answers (within a waiting time), the checks, the switch to a faster line, every record of the
+// image, the finish. No window, no toolkit, no thread of its own: the caller runs it on the
+// thread it likes (the bench updater runs one per port) and hears of its progress through a
+// small observer. The device work itself is DeviceUpdate's; nothing here checks or writes a
+// device any other way.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "link/Com_p03.h"
+#include "update/DeviceUpdate.h"
+#include "update/FirmwareImage.h"
+
+namespace update {
+
+// The speeds the loader can be switched to: its table of divisors.
+inline constexpr std::int32_t kLoaderSpeeds[] = {4800,  9600,  14400,  19200,  38400,
+                                                 56000, 57600, 115200, 128000, 256000};
+bool IsLoaderSpeed(std::int32_t bitsPerSecond);
+
+enum class Stage {
+  Calling,      // opening the port and calling until the loader answers
+  Checking,     // identity, type, serial number, version
+  Switching,    // asking the loader for the faster line
+  Programming,  // unlock, programming mode, the records, the version last
+  Finishing,    // leaving programming, releasing the loader, closing the port
+};
+const char* StageName(Stage stage);  // "calling", "checking", ...
+
+// What the checks read, as far as they got.
+struct DeviceFacts {
+  std::optional<std::string> identity;  // the loader's three characters, as received
+  std::optional<std::uint32_t> type;
+  std::optional<std::uint32_t> serialNumber;
+  std::optional<std::uint32_t> versionMajor, versionMinor;
+};
+
+enum class Outcome {
+  Updated,      // the whole image and then the new version are in place
+  WouldUpdate,  // checks only: the device passed every check, nothing was written
+  UpToDate,     // version 1.5 or newer: nothing written
+  Refused,      // identity, type or serial number: nothing written; refusal says which
+  NoAnswer,     // nobody answered within the waiting time
+  PortFailed,   // the port could not be opened: error holds the system's code
+  LinkFailed,   // transmission failure: error holds the link's code, stage where it happened
+  Stopped,      // the caller asked to stop; programmingBegun tells whether anything was written
+};
+const char* OutcomeName(Outcome outcome);  // "updated", "would-update", ...
+
+struct RunResult {
+  Outcome outcome = Outcome::NoAnswer;
+  Refusal refusal = Refusal::Identity;  // Refused only
+  LinkError error = LinkOk;             // PortFailed, LinkFailed
+  Stage stage = Stage::Calling;         // the stage the run ended in, before the finish
+  DeviceFacts device;
+  bool programmingBegun = false;  // program words or EEPROM cells were written
+  std::int32_t speed = 9600;      // the line speed of the programming
+  bool speedRefused = false;      // the loader refused the faster line: programmed at 9600
+  std::size_t recordsDone = 0;
+  std::size_t recordCount = 0;
+  std::uint32_t written = 0;    // program words and EEPROM cells written
+  std::uint64_t callingMs = 0;  // from the start to the loader's answer (or the give-up)
+  std::uint64_t updateMs = 0;   // from the loader's answer to the port closed
+};
+
+// Told of the run as it goes, on the run's own thread.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  virtual void OnStage(Stage) {}
+  // After the checks, with what they read (also when one refused or failed half-way).
+  virtual void OnDevice(const DeviceFacts&) {}
+  // The line speed for programming is settled: bitsPerSecond, or 9600 when the loader refused.
+  virtual void OnSpeed(std::int32_t /*bitsPerSecond*/, bool /*refused*/) {}
+  virtual void OnProgress(std::size_t /*recordsDone*/, std::size_t /*recordCount*/) {}
+};
+
+struct RunOptions {
+  bool program = true;          // false: the checks only; the device is released untouched
+  std::int32_t speed = 115200;  // one of kLoaderSpeeds; 9600 sends no switch at all
+  // How long to call a device that is not switched on yet; nullopt: until it answers or stop.
+  std::optional<unsigned> waitSeconds = 45;
+  // A node that is missing, or hung up, while calling is waited for (a cable being plugged in)
+  // instead of ending the run: for a port that worked before, as on a bench between devices.
+  bool waitForPort = false;
+  const FirmwareRecord* image = nullptr;  // the slots of the image; nullptr: the embedded one
+  // Asked between two calls, two checks, two records and two words; true stops the run at
+  // that point, and the device is finished (released, port closed) as after any other end.
+  std::function<bool()> stop;
+};
+
+// Runs a whole update (or the checks only) on the port the link names. The link is closed
+// afterwards, whatever happened.
+RunResult RunUpdate(CP03& link, const RunOptions& options, RunObserver& observer);
+
+// On a bench, the device just handled must go (switched off, taken away) before the next one is
+// called: calls until a call goes unanswered, or the port is gone, releasing the loader after
+// each answered call. false when stop asked for an end first. The link is left closed.
+bool WaitUntilSilent(CP03& link, const std::function<bool()>& stop);
+
+// Open errors that mean "the node is not there (yet)" rather than "this port cannot be used".
+bool PortMissing(LinkError error);
+
+}  // namespace update
