@@ -34,7 +34,7 @@ void Error(const std::string& text) {
 int List(const Settings& s) {
   const auto listed = ListPorts();
   if (!listed || listed->empty()) {
-    Error("no serial port found in " + platform::SerialDeviceMapDir());
+    Error("no serial port found in " + platform::SerialDeviceMapSource());
     return kExitUpdated;
   }
   for (const ListedPort& p : *listed) {
@@ -59,7 +59,8 @@ std::optional<std::vector<Port>> ChoosePorts(const Settings& s, int& code) {
   if (s.all) {
     ports = BridgePorts();
     if (ports.empty()) {
-      Error("--all: no port behind the device's own bridge in " + platform::SerialDeviceMapDir() +
+      Error("--all: no port behind the device's own bridge in " +
+            platform::SerialDeviceMapSource() +
             ": plug the cable in (orb42-flash list shows the ports there are)");
       code = kExitPortFailed;
       return std::nullopt;

@@ -1,8 +1,9 @@
 #include "cli/Messages.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "platform/SystemError.h"
 
 namespace flash {
 
@@ -34,36 +35,46 @@ std::string NewVersion() {
   return std::to_string(update::kNewVersionMajor) + "." + std::to_string(update::kNewVersionMinor);
 }
 
-bool IsPermission(LinkError e) {
-  return e == EACCES || e == EPERM;
-}
-bool IsHeld(LinkError e) {
-  return e == EWOULDBLOCK || e == EAGAIN || e == EBUSY;
-}
-
+// The remedies name this system's own ways: on Linux the udev rule, the dialout group and fuser;
+// on Windows a held port is refused as "access denied", and there is nothing to install.
 void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out) {
-  const std::string system = std::strerror(r.error);
-  if (IsPermission(r.error)) {
-    out.line = "permission denied";
-    out.cause = "permission denied on " + port.device + " (" + system + ")";
-    out.remedy =
-        "install the udev rule packaging/70-orb42-cp210x.rules and re-plug the cable, or join "
-        "the dialout group: sudo adduser $USER dialout, then log in again";
-  } else if (IsHeld(r.error)) {
-    out.line = "port held by another program";
-    out.cause = port.device + " is held by another program (" + system + ")";
-    out.remedy = "close that program (sudo fuser -v " + port.device +
-                 " names it: a terminal program, the wizard, another orb42-flash, brltty, "
-                 "ModemManager), then try again";
-  } else if (update::PortMissing(r.error)) {
-    out.line = "no such port";
-    out.cause = "no such port: " + port.device + " (" + system + ")";
-    out.remedy = "plug the cable in, or name another port: orb42-flash list shows the ports";
-  } else {
-    out.line = "cannot use the port";
-    out.cause = "cannot open " + port.device + " (" + system + ")";
-    out.remedy = "check the cable and the port: orb42-flash list shows the ports";
+  const std::string system = platform::SystemMessage(r.error);
+  switch (platform::ClassifyPortError(r.error)) {
+    case platform::PortFailure::Permission:
+      out.line = "permission denied";
+      out.cause = "permission denied on " + port.device + " (" + system + ")";
+#if defined(_WIN32)
+      out.remedy = "run orb42-flash as a user who may use the serial ports";
+#else
+      out.remedy =
+          "install the udev rule packaging/70-orb42-cp210x.rules and re-plug the cable, or join "
+          "the dialout group: sudo adduser $USER dialout, then log in again";
+#endif
+      return;
+    case platform::PortFailure::Held:
+      out.line = "port held by another program";
+      out.cause = port.device + " is held by another program (" + system + ")";
+#if defined(_WIN32)
+      out.remedy =
+          "close that program (a terminal program, the update wizard, another orb42-flash), "
+          "then try again";
+#else
+      out.remedy = "close that program (sudo fuser -v " + port.device +
+                   " names it: a terminal program, the wizard, another orb42-flash, brltty, "
+                   "ModemManager), then try again";
+#endif
+      return;
+    case platform::PortFailure::Missing:
+      out.line = "no such port";
+      out.cause = "no such port: " + port.device + " (" + system + ")";
+      out.remedy = "plug the cable in, or name another port: orb42-flash list shows the ports";
+      return;
+    case platform::PortFailure::Other:
+      break;
   }
+  out.line = "cannot use the port";
+  out.cause = "cannot open " + port.device + " (" + system + ")";
+  out.remedy = "check the cable and the port: orb42-flash list shows the ports";
 }
 
 void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
@@ -152,7 +163,8 @@ std::string LinkErrorText(LinkError error) {
       break;
   }
   if (error > 0 && error < 100000) {
-    return std::string(std::strerror(error)) + (error == EIO ? " (the cable was unplugged?)" : "");
+    const bool gone = platform::ClassifyPortError(error) == platform::PortFailure::Missing;
+    return platform::SystemMessage(error) + (gone ? " (the cable was unplugged?)" : "");
   }
   return "link error " + std::to_string(error);
 }

@@ -34,10 +34,17 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 }  // namespace
 
+// On Linux the node beside the COM name; on Windows the COM name is the port's own name.
 std::string Port::Label() const {
-  return com + " (" + std::filesystem::path(device).filename().string() + ")";
+  const std::string node = std::filesystem::path(device).filename().string();
+  return node.empty() || node == com ? com : com + " (" + node + ")";
 }
 
+#if defined(_WIN32)
+std::string PortForms() {
+  return "a COM name, COM1 to COM101, such as COM3, or its device name, such as \\\\.\\COM3";
+}
+#else
 std::string PortForms() {
   const std::string dir =
       std::filesystem::path(platform::DevicePathForComName(kLinkPrefix + std::string("33")))
@@ -47,6 +54,7 @@ std::string PortForms() {
          "COM65-96) or the path of such a node in " +
          dir + " ($ORB42_DEV_DIR), such as " + dir + "/ttyUSB0";
 }
+#endif
 
 std::optional<Port> PortFromComNumber(long number) {
   if (number <= 0) return std::nullopt;
@@ -61,7 +69,7 @@ std::optional<Port> PortFromComNumber(long number) {
 
 std::optional<Port> PortFromArgument(const std::string& argument, std::string* error) {
   std::optional<long> number = ComNumberOf(argument);
-  if (!number && argument.find('/') != std::string::npos) {
+  if (!number && argument.find_first_of("/\\") != std::string::npos) {
     const std::string name = platform::ComNameForDevicePath(argument);
     if (!name.empty()) number = ComNumberOf(name.substr(4));  // after "\\.\"
   }

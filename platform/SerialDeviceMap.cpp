@@ -132,6 +132,10 @@ std::string SerialDeviceMapDir() {
   return (dir != nullptr && *dir != '\0') ? std::string(dir) : std::string("/sys/class/tty");
 }
 
+std::string SerialDeviceMapSource() {
+  return SerialDeviceMapDir();
+}
+
 std::optional<std::vector<RegistryValue>> ReadSerialDeviceMap() {
   return ReadSerialDeviceMap(SerialDeviceMapDir());
 }

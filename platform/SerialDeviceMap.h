@@ -30,6 +30,10 @@ struct RegistryValue {
 // directory that does not exist or cannot be read is the missing key.
 std::optional<std::vector<RegistryValue>> ReadSerialDeviceMap();
 
+// Where ReadSerialDeviceMap() reads now, for messages: the tty class directory on Linux, the
+// registry key on Windows.
+std::string SerialDeviceMapSource();
+
 #if !defined(_WIN32)
 // The same from the given tty class directory.
 std::optional<std::vector<RegistryValue>> ReadSerialDeviceMap(const std::string& ttyClassDir);

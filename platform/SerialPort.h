@@ -82,13 +82,16 @@ std::unique_ptr<SerialPort> MakeSerialPort();
 #if !defined(_WIN32)
 // The termios side only.
 std::unique_ptr<SerialPort> MakeTermiosPort();
-
-// "\\.\COMn" -> "<ORB42_DEV_DIR or /dev>/ttyS.., ttyUSB.., ttyACM.."; empty when n names no node.
-std::string DevicePathForComName(const std::string& name);
 #endif
 
-// The reverse: "\\.\COMn" for a path to a node of the map in <ORB42_DEV_DIR or /dev>, compared as
-// written once "." and ".." are resolved (links are not followed); empty for any other path.
+// What the port the link names "\\.\COMn" is called where a person sees it: on Linux its node,
+// "<ORB42_DEV_DIR or /dev>/ttyS.., ttyUSB.., ttyACM.."; on Windows "COMn" (COM1 to COM101). Empty
+// when n names no port here.
+std::string DevicePathForComName(const std::string& name);
+
+// The reverse: "\\.\COMn" for what a person may write for a port: on Linux a path to a node of
+// the map in <ORB42_DEV_DIR or /dev>, compared as written once "." and ".." are resolved (links
+// are not followed); on Windows "\\.\COMn" itself. Empty for anything else.
 std::string ComNameForDevicePath(const std::string& path);
 
 }  // namespace platform

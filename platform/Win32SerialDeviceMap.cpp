@@ -83,4 +83,8 @@ std::optional<std::vector<RegistryValue>> ReadSerialDeviceMap() {
   return values;
 }
 
+std::string SerialDeviceMapSource() {
+  return std::string("HKEY_LOCAL_MACHINE\\") + kSerialCommKey;
+}
+
 }  // namespace platform

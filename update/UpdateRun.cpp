@@ -1,9 +1,9 @@
 #include "update/UpdateRun.h"
 
 #include <algorithm>
-#include <cerrno>
 
 #include "platform/Clock.h"
+#include "platform/SystemError.h"
 #include "update/FirmwareRecord.h"
 
 namespace update {
@@ -248,7 +248,8 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 bool PortMissing(LinkError error) {
-  return error == ENOENT || error == ENODEV || error == ENXIO || error == EIO;
+  return error > 0 && error < 100000 &&
+         platform::ClassifyPortError(error) == platform::PortFailure::Missing;
 }
 
 RunResult RunUpdate(CP03& link, const RunOptions& options, RunObserver& observer) {

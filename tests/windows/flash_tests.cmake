@@ -1,0 +1,48 @@
+# orb42-flash, the bench updater, cross-built and run under Wine: against the loader simulator
+# behind COM33 (through with-sim, as the link's cases), and the port list from the registry.
+# Included by CMakeLists.txt, whose fixture and wine-run these use.
+if(NOT TARGET orb42-flash)
+  return()
+endif()
+set(flash $<TARGET_FILE:orb42-flash>)
+
+# A whole update at 115200 bit/s with the simulator paced at the line's speed: the loader is
+# switched after the checks and back to 9600 by the release; the device ends with the image.
+add_test(NAME WineFlash.UpdateAt115200
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
+                 --expect "version 1\\.5\\)$" --expect-image ${ORB42_FIRMWARE_HEX_PATH}
+                 ${ORB42_LOADER_SIM} --switch-on-delay 0 --
+                 ${flash} update COM33 --speed 115200 --wait 10)
+# info reads the device and writes nothing.
+add_test(NAME WineFlash.InfoWritesNothing
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
+                 --expect "no program word written" ${ORB42_LOADER_SIM} --no-pacing
+                 --switch-on-delay 0 -- ${flash} info COM33 --wait 10)
+# A device already at 1.5 is refused with its own exit status, and nothing is written.
+add_test(NAME WineFlash.UpToDateDeviceIsLeftAlone
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
+                 --expect "no program word written" ${ORB42_LOADER_SIM} --no-pacing
+                 --switch-on-delay 0 --version 1.5 -- ${flash} update COM33 --wait 10)
+# A loader left at 9600 would be updated too, but slowly: the run must say it went faster.
+set_tests_properties(WineFlash.UpdateAt115200 PROPERTIES
+                     FAIL_REGULAR_EXPRESSION "the loader refused|programming at 9600 bit/s")
+set_tests_properties(WineFlash.UpToDateDeviceIsLeftAlone PROPERTIES
+                     PASS_REGULAR_EXPRESSION "Exit status 3\\.")
+# A port that is not there: the message names the cause and the remedy.
+add_test(NAME WineFlash.MissingPortIsNamed COMMAND ${ORB42_WINE_RUN} ${flash} update COM99
+                                                    --wait 1)
+set_tests_properties(WineFlash.MissingPortIsNamed PROPERTIES
+                     PASS_REGULAR_EXPRESSION "no such port: COM99.*remedy: plug the cable in")
+# The registry's bridge value, written and read within one Wine session (the key is volatile).
+# cmd wants the program's Windows path: the build tree through Wine's drive Z:.
+get_target_property(flash_dir orb42-flash BINARY_DIR)
+string(REPLACE "/" "\\" flash_windows "Z:${flash_dir}/orb42-flash.exe")
+add_test(NAME WineFlash.ListMarksTheBridge
+         COMMAND ${ORB42_WINE_RUN} cmd /c
+                 "reg add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v \\Device\\Silabser0 /d COM33 /f >nul && ${flash_windows} list")
+set_tests_properties(WineFlash.ListMarksTheBridge PROPERTIES
+                     PASS_REGULAR_EXPRESSION "(^|\n)COM33 : TALVIRE\r?\n")
+set_tests_properties(WineFlash.UpdateAt115200 WineFlash.InfoWritesNothing
+                     WineFlash.UpToDateDeviceIsLeftAlone WineFlash.MissingPortIsNamed
+                     WineFlash.ListMarksTheBridge
+                     PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 300)
