@@ -2,8 +2,9 @@
 # Checks of what installing the wizard puts on a machine; run by CTest (see packaging/).
 #   desktop FILE              desktop-file-validate accepts the menu entry
 #   install BUILD SOURCE      cmake --install into a staging directory, with the prefix /usr
-#                             and with /usr/local, holds the program, the menu entry, both
-#                             icons and the udev rule where udev reads it, and no simulator
+#                             and with /usr/local, holds the wizard and orb42-flash, the menu
+#                             entry, both icons and the udev rule where udev reads it, and no
+#                             simulator
 #   deb BUILD                 the Debian package from CPack holds the same files, with its
 #                             version, maintainer and computed dependencies
 # Exit status 77: a tool is missing, the check is skipped.
@@ -20,11 +21,12 @@ fail() {
   echo "FAILED: $*" >&2
   exit 1
 }
-# The five installed paths under a prefix, one a line; the udev rule in the directory given
+# The six installed paths under a prefix, one a line; the udev rule in the directory given
 # second (default: udev's own directory under the prefix).
 installed_files() {
   cat <<LIST
 $1/bin/orb42-update
+$1/bin/orb42-flash
 $1/share/applications/orb42-update.desktop
 $1/share/icons/hicolor/32x32/apps/orb42-update.png
 $1/share/icons/hicolor/256x256/apps/orb42-update.png
@@ -32,7 +34,7 @@ ${2:-$1/lib/udev/rules.d}/70-orb42-cp210x.rules
 LIST
 }
 
-# Installs with DESTDIR=$staging/$name and the prefix $2, and checks the five files, the rule in
+# Installs with DESTDIR=$staging/$name and the prefix $2, and checks the six files, the rule in
 # $3 (a path on the target machine) and nothing else.
 check_install() {
   name=$1 prefix=$2 rules=$3
@@ -43,6 +45,7 @@ check_install() {
     [ -f "$f" ] || fail "prefix $prefix: not installed: ${f#"$root"}"
   done
   [ -x "$root$prefix/bin/orb42-update" ] || fail "bin/orb42-update is not executable"
+  [ -x "$root$prefix/bin/orb42-flash" ] || fail "bin/orb42-flash is not executable"
   cmp -s "$source/assets/icon.png" "$root$prefix/share/icons/hicolor/32x32/apps/orb42-update.png" ||
     fail "the 32x32 icon is not assets/icon.png"
   cmp -s "$source/assets/icon-256.png" \
@@ -53,7 +56,7 @@ check_install() {
     fail "the udev rule lost its uaccess tag"
   grep -q 'ENV{ID_MM_DEVICE_IGNORE}="1"' "$rule" || fail "the udev rule does not keep ModemManager away"
   extra=$(find "$root" -type f | grep -v -x -F "$(installed_files "$root$prefix" "$root$rules")" || true)
-  [ -z "$extra" ] || fail "prefix $prefix: installed beyond the five files: $extra"
+  [ -z "$extra" ] || fail "prefix $prefix: installed beyond the six files: $extra"
 }
 
 case $mode in
