@@ -125,6 +125,7 @@ void TFormAPropos::ShowModal() {
   closed_ = false;
   EnableWindow(owner_, FALSE);
   ShowWindow(hwnd_, SW_SHOW);
+  SetForegroundWindow(hwnd_);
   SetFocus(ButtonOk);
   // The dialog's own loop: every message of the thread still goes where it belongs (the wizard's
   // ticks and posted messages included); only the dialog's keys take the dialog's way.
@@ -141,9 +142,13 @@ void TFormAPropos::ShowModal() {
     }
   }
   closed_ = true;
-  // The owner comes back first, so that it is the window activated when the dialog goes.
+  // The owner comes back first and takes the activation over, as when a dialog ends, so that the
+  // keyboard goes back to the wizard.
   if (IsWindow(owner_)) EnableWindow(owner_, TRUE);
-  if (IsWindow(hwnd_)) ShowWindow(hwnd_, SW_HIDE);
+  if (IsWindow(hwnd_)) {
+    if (GetActiveWindow() == hwnd_ && IsWindow(owner_)) SetForegroundWindow(owner_);
+    ShowWindow(hwnd_, SW_HIDE);
+  }
 }
 
 void TFormAPropos::Close() {
