@@ -250,8 +250,11 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
 
 // No text is cut: on every step, in both languages, every visible label's text is narrower than
 // the label in the label's own font, and every caption fits its button. The lines that the
-// device checks write on steps 8 and 9 are measured in the lines that show them.
+// device checks write on steps 8 and 9 are measured in the lines that show them. A few pixels
+// are kept spare: a face drawn by another in its place (Wine's) may draw its glyphs past their
+// advance widths.
 TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
+  constexpr int kSpare = 6;
   for (LanguageIndex language : {0, 1}) {
     WizardWindow window;
     TFormMj& form = window.Form();
@@ -262,14 +265,14 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
                          h.LabelLigne4, h.LabelLigne5, h.LabelBarreProgression}) {
         if (!Visible(label)) continue;
         const std::wstring text = TextOf(label);
-        EXPECT_LE(ui::win32::TextWidthIn(window.LabelFont(label), text),
+        EXPECT_LE(ui::win32::TextWidthIn(window.LabelFont(label), text) + kSpare,
                   ui::win32::ControlRect(label).width)
             << "step " << step << ": " << ui::win32::Narrow(text);
       }
       for (HWND button : {h.ButtonQuitter, h.ButtonPrecedant, h.ButtonSuivant, h.ButtonAPropos}) {
         std::wstring caption = TextOf(button);
         caption.erase(caption.find(L'&'), 1);
-        EXPECT_LE(ui::win32::TextWidthIn(ui::win32::WizardFont(), caption) + 8,
+        EXPECT_LE(ui::win32::TextWidthIn(ui::win32::WizardFont(), caption) + 8 + kSpare,
                   ui::win32::ControlRect(button).width)
             << "step " << step << ": " << ui::win32::Narrow(caption);
       }
@@ -281,7 +284,7 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
           wchar_t entry[64] = {};
           SendMessageW(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(entry));
           // 2 pixels in, and the list's frame and scroll bar beside it.
-          EXPECT_LE(ui::win32::TextWidthIn(ui::win32::WizardFont(), entry) + 2,
+          EXPECT_LE(ui::win32::TextWidthIn(ui::win32::WizardFont(), entry) + 2 + kSpare,
                     ui::win32::ControlRect(list).width - 4 - GetSystemMetrics(SM_CXVSCROLL))
               << "step " << step << ": " << ui::win32::Narrow(entry);
         }
@@ -310,7 +313,8 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
     form.LabelBarreProgression->SetText(
         wizard::FormatText(txt::Countdown.Get(language), {CP03::DeviceName(), 28.5}));
     EXPECT_LE(ui::win32::TextWidthIn(window.LabelFont(h.LabelBarreProgression),
-                                     TextOf(h.LabelBarreProgression)),
+                                     TextOf(h.LabelBarreProgression)) +
+                  kSpare,
               553);
   }
 }

@@ -55,7 +55,7 @@ bool DrawsItalic(const wchar_t* face) {
 const std::wstring& WizardFontFace() {
   static const std::wstring face = FaceInstalled(L"MS Sans Serif") && DrawsItalic(L"MS Sans Serif")
                                        ? L"MS Sans Serif"
-                                       : L"MS Shell Dlg";
+                                       : L"Microsoft Sans Serif";
   return face;
 }
 

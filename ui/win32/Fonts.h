@@ -1,10 +1,11 @@
 #pragma once
-// The fonts of the wizard and its About dialog: "MS Sans Serif" where the system has it (every
-// Windows does), otherwise the system's dialog face "MS Shell Dlg" (Tahoma, or what the system
-// puts in its place). Sizes are the layout's pixel heights of the characters (11 px is 8 points
-// at 96 dots an inch). Fonts are made once and live as long as the program.
-#include <windows.h>
-
+// The fonts of the wizard and its About dialog: "MS Sans Serif" where the system has it and draws
+// its italic and bold (every Windows does), otherwise its TrueType successor "Microsoft Sans
+// Serif", which the system replaces by its nearest sans serif where it is missing (under Wine,
+// Liberation Sans). Sizes are the layout's pixel heights of the characters (11 px is 8 points at
+// 96 dots an inch). Fonts are made once and live as long as the program.
+#include "ui/win32/Win32.h"
+// After Win32.h.
 #include <string>
 
 #include "wizard/Components.h"
