@@ -1,0 +1,65 @@
+// A whole update through the wizard's native window under Wine, against the loader simulator on
+// COM33 (tests/windows/with-sim starts it and checks what was written: every word of the image
+// and version 1.5). The window's timer is SetTimer's and its messages are PostMessageW's: the
+// system hands out posted messages before it makes a WM_TIMER, so the end record's WM_STEP_DONE
+// reaches the window before the next tick by itself. Shown here with the end record's tick
+// overrunning its 100 ms period, so that the next tick is due the moment the record is done.
+#include "ui/win32/Win32.h"
+// After Win32.h.
+#include <gtest/gtest.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "WindowHarness.h"
+#include "ui/win32/WizardWindow.h"
+
+namespace {
+
+TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
+  ASSERT_TRUE(wintest::HaveDisplay()) << "with-sim --needs-display runs this only with a display";
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  wintest::WriteSerialPorts({{"\\Device\\Silabser0", "COM33"}});
+  wintest::DialogScript dialogs;
+  ui::win32::WizardWindow window;
+  TFormMj& form = window.Form();
+  window.Show();
+  while (form.WizardStep < 6) form.NextStep();
+  form.ButtonSuivantClick();  // Connect
+  ASSERT_EQ(form.WizardStep, 7);
+
+  // The program's own loop, watching what reaches the window from step 9 on.
+  std::vector<std::string> order;
+  const HWND wizard = window.Handle();
+  const ULONGLONG end = GetTickCount64() + 180000;
+  while (!(form.WizardStep == 10 && !form.TimerGestionSerie->Enabled()) && GetTickCount64() < end) {
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+      continue;
+    }
+    const bool tick = msg.hwnd == wizard && msg.message == WM_TIMER &&
+                      msg.wParam == ui::win32::WizardWindow::kTimerId;
+    const bool endRecord = tick && form.WizardStep == 9 &&
+                           form.RecordIndex == form.ProgressBarProgrammation->Maximum() - 1;
+    if (tick && form.WizardStep >= 9)
+      order.push_back("tick on step " + std::to_string(form.WizardStep));
+    if (msg.hwnd == wizard && msg.message == WM_STEP_DONE && form.WizardStep >= 9)
+      order.push_back("step done");
+    ui::win32::DispatchWizardMessage(wizard, msg);
+    if (endRecord) Sleep(250);  // the end record's tick overruns its period
+  }
+  ASSERT_EQ(form.WizardStep, 10);
+  ASSERT_GE(order.size(), 3u);
+  const std::vector<std::string> tail(order.end() - 3, order.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"tick on step 9", "step done", "tick on step 10"}));
+  EXPECT_EQ(form.RecordIndex, form.ProgressBarProgrammation->Maximum());  // none read past it
+  EXPECT_EQ(wintest::TextOf(window.Controls().EditEtape), L"Etape n° 10 sur 10");
+  EXPECT_EQ(wintest::TextOf(window.Controls().LabelTitreEtape), L"Mise à jour réussie");
+  EXPECT_FALSE(form.Link.IsOpen());  // step 10's tick released the device and closed the port
+  EXPECT_TRUE(dialogs.Shown().empty());
+  wintest::RestoreSerialPorts();
+}
+
+}  // namespace

@@ -1,0 +1,74 @@
+#include "ui/win32/MessageDialog.h"
+
+#include "ui/win32/Utf.h"
+
+namespace ui::win32 {
+
+namespace {
+
+using wizard::DialogAnswer;
+
+DialogHandler& Handler() {
+  static DialogHandler handler;
+  return handler;
+}
+
+// MessageBoxW labels its buttons in the language of Windows; the wizard's dialogs have always
+// read "&Yes", "&No" and "OK". The box is relabelled as it is activated, before it is shown.
+HHOOK g_captionHook = nullptr;
+
+LRESULT CALLBACK EnglishButtons(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t windowClass[16] = {};
+    GetClassNameW(box, windowClass, 16);
+    if (lstrcmpW(windowClass, L"#32770") == 0) {
+      struct Caption {
+        int id;
+        const wchar_t* text;
+      };
+      for (const Caption& c :
+           {Caption{IDYES, L"&Yes"}, Caption{IDNO, L"&No"}, Caption{IDOK, L"OK"}})
+        if (HWND button = GetDlgItem(box, c.id)) SetWindowTextW(button, c.text);
+    }
+  }
+  return CallNextHookEx(g_captionHook, code, wParam, lParam);
+}
+
+DialogAnswer RunMessageBox(HWND owner, const wizard::DialogRequest& r) {
+  UINT flags = r.buttons == wizard::DialogButtons::YesNo ? MB_YESNO : MB_OK;
+  flags |= r.kind == wizard::DialogKind::Error ? MB_ICONERROR : MB_ICONINFORMATION;
+  if (owner == nullptr) flags |= MB_TASKMODAL;
+  const std::wstring text = Widen(r.text);
+  const std::wstring title = Widen(wizard::DialogTitle(r));
+  HHOOK outer = g_captionHook;
+  g_captionHook = SetWindowsHookExW(WH_CBT, EnglishButtons, nullptr, GetCurrentThreadId());
+  const int answer = MessageBoxW(owner, text.c_str(), title.c_str(), flags);
+  if (g_captionHook != nullptr) UnhookWindowsHookEx(g_captionHook);
+  g_captionHook = outer;
+  switch (answer) {
+    case IDYES:
+      return DialogAnswer::Yes;
+    case IDNO:
+      return DialogAnswer::No;
+    case IDOK:
+      return DialogAnswer::Ok;
+    default:
+      return DialogAnswer::Dismissed;
+  }
+}
+
+}  // namespace
+
+DialogAnswer ShowMessageDialog(HWND owner, const wizard::DialogRequest& request) {
+  if (Handler()) return Handler()(request);
+  return RunMessageBox(owner, request);
+}
+
+DialogHandler SetDialogHandler(DialogHandler handler) {
+  DialogHandler previous = std::move(Handler());
+  Handler() = std::move(handler);
+  return previous;
+}
+
+}  // namespace ui::win32

@@ -1,0 +1,89 @@
+#pragma once
+// The wizard window on Windows: a fixed-size top-level window with the controls of the layout
+// table, their adapters, and the wizard's logic (TFormMj) driving them. The window is the
+// wizard's Window: its title, the four private messages (posted with PostMessageW and handed to
+// TFormMj::HandleMessage by the window procedure), its closing, the message boxes and the About
+// dialog.
+#include "ui/win32/Win32.h"
+// After Win32.h.
+#include <memory>
+
+#include "ui/win32/Controls.h"
+#include "wizard/Tformmj.h"
+
+namespace ui::win32 {
+
+class TFormAPropos;
+
+class WizardWindow final : public wizard::Window {
+ public:
+  // Makes the window hidden, with every control, then the wizard's logic, which sets up step 1
+  // in French and switches the timer on.
+  WizardWindow();
+  ~WizardWindow() override;
+  WizardWindow(const WizardWindow&) = delete;
+  WizardWindow& operator=(const WizardWindow&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+  TFormMj& Form() { return *form_; }
+  // The About dialog that the About button shows; made at start-up right after this window.
+  void SetAboutDialog(TFormAPropos* dialog) { aboutDialog_ = dialog; }
+  // Shows the window, centred on the screen, and gives the keyboard to its first control.
+  void Show();
+
+  // The controls, by the components' names, for the front end's own checks and pictures.
+  struct Handles {
+    HWND ButtonQuitter, ButtonPrecedant, ButtonSuivant, EditEtape, LabelTitreEtape,
+        ImageConnectAppareilaPC, ProgressBarProgrammation, ButtonAPropos, Image1, LabelLigne1,
+        LabelLigne2, LabelLigne3, LabelLigne4, LabelBarreProgression, LabelLigne5,
+        ListBoxSelectLangPort;
+  };
+  const Handles& Controls() const { return h_; }
+  // What the adapters keep beside their controls: whether the list is meant sorted, and the
+  // label's font (the one its text is measured in).
+  bool ListSorted() const { return list_->Sorted(); }
+  HFONT LabelFont(HWND label) const;
+  // The identifier of the wizard's timer (SetTimer on this window).
+  static constexpr UINT_PTR kTimerId = 1;
+
+  // wizard::Window
+  void SetTitle(const std::string& title) override;
+  void PostMessage(int message, std::intptr_t wParam) override;
+  void Close() override;
+  wizard::DialogAnswer ShowMessageDialog(const wizard::DialogRequest& request) override;
+  void ShowAboutDialog(LanguageIndex language) override;
+
+ private:
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateComponents();
+  void OnCommand(int id, int code, HWND control);
+  void PressFocusedButton();
+  void FocusFirstControl();
+
+  HWND hwnd_ = nullptr;
+  Handles h_{};
+  std::unique_ptr<Win32Button> quit_, previous_, next_, about_;
+  std::unique_ptr<Win32EditBox> step_;
+  std::unique_ptr<Win32Label> title_, line1_, line2_, line3_, line4_, remark_, line5_;
+  std::unique_ptr<Win32Picture> connection_, banner_;
+  std::unique_ptr<Win32ProgressBar> progress_;
+  std::unique_ptr<Win32ListBox> list_;
+  std::unique_ptr<Win32TimerDriver> timer_;
+  std::unique_ptr<TFormMj> form_;
+  HWND tooltip_ = nullptr;
+  HWND focus_ = nullptr;  // the control that had the keyboard when the window was deactivated
+  TFormAPropos* aboutDialog_ = nullptr;
+  bool ownClose_ = false;
+  bool quitOnDestroy_ = true;
+};
+
+// The error box for an error that escaped a handler: the program's title, an error icon, OK.
+void ShowErrorBox(const std::string& text);
+
+// Hands one message of the thread to its window as the program's message loop does: keys of the
+// wizard window go through IsDialogMessageW (Tab, Alt+mnemonic presses a button, Return presses
+// the focused button).
+void DispatchWizardMessage(HWND wizard, MSG& msg);
+
+}  // namespace ui::win32
