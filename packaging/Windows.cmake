@@ -2,9 +2,13 @@
 # scripts/build-windows --package) runs CPack's NSIS generator with Debian's makensis for the
 # installer orb42-update-1.5.2.5-setup.exe, and the ZIP generator for the portable
 # orb42-update-1.5.2.5-win64.zip. The installer puts the program in Program Files\orb42-update,
-# a Start-menu shortcut "ORB42 firmware update" and an uninstaller, which removes all three and
-# the registry entries.
+# a Start-menu shortcut "ORB42 firmware update" and an uninstaller, which removes all of it and
+# the registry entries. The bench updater orb42-flash.exe goes beside the wizard (no shortcut: it
+# is a console program, run from a command prompt in that folder).
 install(TARGETS orb42-update RUNTIME DESTINATION .)
+if(TARGET orb42-flash)
+  install(TARGETS orb42-flash RUNTIME DESTINATION .)
+endif()
 
 set(CPACK_GENERATOR "NSIS;ZIP")
 set(CPACK_PACKAGE_NAME orb42-update)
