@@ -2,9 +2,9 @@
 // A whole update driven through the update piece alone (update/DeviceUpdate.h), in the order the
 // wizard's sequence follows but without its timer: connect, the device checks, unlock and
 // programming mode, every record of the embedded image (program words, and EEPROM bytes if the
-// image has any), version 1.5, then the finish (leave programming, release, close). The same code runs on Linux and, cross-built, under
-// Wine, so the two can be timed against each other (scripts/bench-windows) and the Windows build
-// can be checked end to end (tests/windows).
+// image has any), version 1.5, then the finish (leave programming, release, close). The same code
+// runs on Linux and, cross-built, under Wine, so the two can be timed against each other
+// (scripts/bench-windows) and the Windows build can be checked end to end (tests/windows).
 #include <cstdint>
 #include <string>
 

@@ -37,8 +37,8 @@ std::string CellRanges(const std::vector<bool>& written) {
   std::string out;
   for (const auto& [first, last] : Runs(written)) {
     if (!out.empty()) out += ", ";
-    out += last == first ? std::to_string(first)
-                         : std::to_string(first) + "-" + std::to_string(last);
+    out +=
+        last == first ? std::to_string(first) : std::to_string(first) + "-" + std::to_string(last);
   }
   return out.empty() ? "none" : out;
 }

@@ -70,8 +70,8 @@ State Snapshot(MemoryWizard& ui) {
   s["list.selected"] = list.ItemText(list.SelectedIndex());
   s["list.sorted"] = list.Sorted() ? "sorted" : "unsorted";
   const wizard::Rect g = list.Geometry();
-  s["list.place"] = std::to_string(g.left) + "," + std::to_string(g.top) + " h" +
-                    std::to_string(g.height);
+  s["list.place"] =
+      std::to_string(g.left) + "," + std::to_string(g.top) + " h" + std::to_string(g.height);
   s["picture"] = ui.ImageConnectAppareilaPC.Visible()
                      ? std::to_string(ui.ImageConnectAppareilaPC.Width())
                      : "<hidden>";
@@ -80,8 +80,8 @@ State Snapshot(MemoryWizard& ui) {
   s["bar.range"] = std::to_string(bar.Position()) + "/" + std::to_string(bar.Minimum()) + ".." +
                    std::to_string(bar.Maximum());
   s["bar.look"] = bar.Smooth() ? "smooth" : "segmented";
-  s["timer"] = f.TimerGestionSerie->Enabled() ? std::to_string(f.TimerGestionSerie->Interval())
-                                                : "off";
+  s["timer"] =
+      f.TimerGestionSerie->Enabled() ? std::to_string(f.TimerGestionSerie->Interval()) : "off";
   s["portIndex"] = std::to_string(f.PortIndex);
   s["recordIndex"] = std::to_string(f.RecordIndex);
   s["checkStage"] = std::to_string(f.CheckStage);
@@ -130,6 +130,7 @@ class WizardSteps : public ::testing::Test {
 TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
   MemoryWizard ui;
   const std::string window = "Mise à jour V1.5 de votre " + kName;
+  // clang-format off
   Walk(ui, {
     {"the window opens on step 1 in French with Français selected", nullptr,
      {{"indicator", "Etape n° 1 sur 10"}, {"window", window},
@@ -204,10 +205,12 @@ TEST_F(WizardSteps, StraightPathFromFirstToLastStepInFrench) {
       {"previous", "&Précédent"}, {"next", "&Suivant"}, {"picture", "362"},
       {"remark", "<hidden>"}}},
   });
+  // clang-format on
 }
 
 TEST_F(WizardSteps, BackwardsFromStep6KeepsWhatStep6Changed) {
   MemoryWizard ui;
+  // clang-format off
   Walk(ui, {
     {"back on step 5 the prompt is left-aligned and the timer restarts", [](MemoryWizard& ui) {
        TFormMj& f = ui.Form();
@@ -226,10 +229,12 @@ TEST_F(WizardSteps, BackwardsFromStep6KeepsWhatStep6Changed) {
     {"back on step 1 Previous is disabled again", Previous,
      {{"step", "1"}, {"previous", "&Précédent disabled"}, {"list.selected", "Français"}}},
   });
+  // clang-format on
 }
 
 TEST_F(WizardSteps, CancelOnStep7AndConnectAgain) {
   MemoryWizard ui;
+  // clang-format off
   Walk(ui, {
     {"Cancel leaves step 7 for step 6 with line 1 bold and the timer at 2250 ms",
      [](MemoryWizard& ui) {
@@ -251,10 +256,12 @@ TEST_F(WizardSteps, CancelOnStep7AndConnectAgain) {
      {{"step", "7"}, {"bar.range", "0/0..20"}, {"recordIndex", "0"}, {"portIndex", "0"},
       {"linkPort", "\\\\.\\COM1"}}},
   });
+  // clang-format on
 }
 
 TEST_F(WizardSteps, FailureOutcomeReturnsToStep4WithTheBarStillShown) {
   MemoryWizard ui;
+  // clang-format off
   Walk(ui, {
     {"an outcome on step 9 lands on step 4 and the bar stays", [](MemoryWizard& ui) {
        TFormMj& f = ui.Form();
@@ -268,11 +275,13 @@ TEST_F(WizardSteps, FailureOutcomeReturnsToStep4WithTheBarStillShown) {
     {"step 5 hides the bar and runs the timer again", Next,
      {{"step", "5"}, {"bar", "hidden"}, {"timer", "1000"}}},
   });
+  // clang-format on
 }
 
 TEST_F(WizardSteps, LanguageChosenOnStep1) {
   MemoryWizard ui;
   const std::string window = "Update V1.5 of " + kName;
+  // clang-format off
   Walk(ui, {
     {"clicking English redisplays step 1 in English at once", Click(1),
      {{"window", window}, {"title", "Update foreword the " + kName + " "},
@@ -302,6 +311,7 @@ TEST_F(WizardSteps, LanguageChosenOnStep1) {
      {{"step", "7"}, {"previous", "&Cancel"}, {"next", "&Connection disabled"},
       {"line1", "Turn on your " + kName}}},
   });
+  // clang-format on
   // Clicking the language already chosen changes nothing.
   MemoryWizard other;
   Click(0)(other);
@@ -313,6 +323,7 @@ TEST_F(WizardSteps, WithoutAnySerialPortThePlaceholderIsListedOnlyTheSecondTime)
   env_.Sysfs().Remove("ttyS0");
   env_.Sysfs().Remove("ttyUSB0");
   MemoryWizard ui;
+  // clang-format off
   Walk(ui, {
     {"first visit: an empty list", GoTo(5), {{"step", "5"}, {"list", ""}}},
     {"second visit: the placeholder, which can be chosen", [](MemoryWizard& ui) {
@@ -324,6 +335,7 @@ TEST_F(WizardSteps, WithoutAnySerialPortThePlaceholderIsListedOnlyTheSecondTime)
      },
      {{"step", "6"}, {"list.items", "Pas de port serie"}, {"portIndex", "-1"}}},
   });
+  // clang-format on
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "update/PortList.h"
 #include "platform/SerialDeviceMap.h"
+#include "update/PortList.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/SettingsFile.h"
 #include "wizard/ProgramError.h"
 #include "wizard/Settings.h"
-#include "platform/SettingsFile.h"
 
 namespace {
 
