@@ -8,29 +8,8 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "tools/OutcomeShots.h"
 #include "ui/qt/WizardWindow.h"
-#include "wizard/WizardMessages.h"
-
-namespace {
-
-struct Shot {
-  const char* name;
-  int message;
-  std::intptr_t wParam;
-  std::uint32_t major, minor;
-};
-
-const Shot kShots[] = {
-    {"link-failed", WM_LINK_FAILED, 100002, 0, 0},
-    {"connect-failed", WM_CONNECT_FAILED, 0, 0, 0},
-    {"refused-identity", WM_DEVICE_REFUSED, RefusedIdentity, 0, 0},
-    {"refused-serial", WM_DEVICE_REFUSED, RefusedSerialNumber, 0, 0},
-    {"already-installed", WM_DEVICE_REFUSED, RefusedVersion, 1, 5},
-    {"more-recent", WM_DEVICE_REFUSED, RefusedVersion, 2, 0},
-    {"refused-type", WM_DEVICE_REFUSED, RefusedDeviceType, 0, 0},
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -41,17 +20,13 @@ int main(int argc, char** argv) {
   const QString dir = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(dir);
   int saved = 0;
-  for (const Shot& shot : kShots) {
+  for (const tools::OutcomeShot& shot : tools::kOutcomeShots) {
     for (LanguageIndex language : {0, 1}) {
       ui::qt::WizardWindow window;
       TFormMj& form = window.Form();
       form.SetLanguage(language);
       window.show();
-      form.WizardStep = 7;  // as the checks of step 8 begin
-      form.NextStep();
-      form.TimerGestionSerie->SetEnabled(false);
-      form.VersionMajor = shot.major;
-      form.VersionMinor = shot.minor;
+      tools::PutOnStep8(form, shot);
       const QString file = QStringLiteral("%1/outcome-%2-%3.png")
                                .arg(dir, QString::fromLatin1(shot.name),
                                     QString::fromLatin1(language ? "en" : "fr"));
@@ -67,5 +42,5 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("%d pictures in %s\n", saved, argv[1]);
-  return saved == 2 * static_cast<int>(std::size(kShots)) ? 0 : 1;
+  return saved == 2 * static_cast<int>(std::size(tools::kOutcomeShots)) ? 0 : 1;
 }

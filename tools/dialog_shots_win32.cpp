@@ -11,27 +11,11 @@
 #include <cstdio>
 #include <string>
 
+#include "tools/OutcomeShots.h"
 #include "ui/win32/Utf.h"
 #include "ui/win32/WizardWindow.h"
 
 namespace {
-
-struct Shot {
-  const char* name;
-  UINT message;
-  WPARAM wParam;
-  std::uint32_t major, minor;
-};
-
-const Shot kShots[] = {
-    {"link-failed", WM_LINK_FAILED, 100002, 0, 0},
-    {"connect-failed", WM_CONNECT_FAILED, 0, 0, 0},
-    {"refused-identity", WM_DEVICE_REFUSED, RefusedIdentity, 0, 0},
-    {"refused-serial", WM_DEVICE_REFUSED, RefusedSerialNumber, 0, 0},
-    {"already-installed", WM_DEVICE_REFUSED, RefusedVersion, 1, 5},
-    {"more-recent", WM_DEVICE_REFUSED, RefusedVersion, 2, 0},
-    {"refused-type", WM_DEVICE_REFUSED, RefusedDeviceType, 0, 0},
-};
 
 // Writes a bitmap as a PNG file with Windows' imaging component.
 bool SavePng(HBITMAP bitmap, const std::wstring& path) {
@@ -114,17 +98,13 @@ int main(int argc, char** argv) {
   const std::wstring dir = ui::win32::Widen(argv[1]);
   CreateDirectoryW(dir.c_str(), nullptr);
   int saved = 0;
-  for (const Shot& shot : kShots) {
+  for (const tools::OutcomeShot& shot : tools::kOutcomeShots) {
     for (LanguageIndex language : {0, 1}) {
       ui::win32::WizardWindow window;
       TFormMj& form = window.Form();
       form.SetLanguage(language);
       window.Show();
-      form.WizardStep = 7;  // as the checks of step 8 begin
-      form.NextStep();
-      form.TimerGestionSerie->SetEnabled(false);
-      form.VersionMajor = shot.major;
-      form.VersionMinor = shot.minor;
+      tools::PutOnStep8(form, shot);
       g_pending = Pending{dir + L"\\outcome-" + ui::win32::Widen(shot.name) +
                           (language ? L"-en.png" : L"-fr.png")};
       SetTimer(nullptr, 0, 300, TakeTheBox);
@@ -145,5 +125,5 @@ int main(int argc, char** argv) {
   }
   std::printf("%d pictures in %s\n", saved, argv[1]);
   CoUninitialize();
-  return saved == 2 * static_cast<int>(std::size(kShots)) ? 0 : 1;
+  return saved == 2 * static_cast<int>(std::size(tools::kOutcomeShots)) ? 0 : 1;
 }
