@@ -1,13 +1,12 @@
 // The device work of an update on its own, without a window: the checks and their verdicts, a
 // whole update in a loop, and a stop between two words, against the loader simulator.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "sim/LoaderSim.h"
 #include "support/ImageWords.h"
+#include "support/SimDevice.h"
 #include "update/DeviceUpdate.h"
 #include "update/FirmwareRecord.h"
 
@@ -20,27 +19,19 @@ using update::Verdict;
 class DeviceUpdateTest : public ::testing::Test {
  protected:
   void Start(sim::Options options = {}) {
-    loader = std::make_unique<sim::LoaderSim>(std::move(options));
-    char pattern[] = "/tmp/orb42-deviceupdate-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    std::string error;
-    ASSERT_TRUE(loader->Start(&error)) << error;
-    ASSERT_TRUE(loader->BuildTrees(dir, &error)) << error;
-    setenv("ORB42_DEV_DIR", loader->DevDir().c_str(), 1);
+    device = std::make_unique<testsupport::SimDevice>(std::move(options));
+    loader = &device->Sim();
     link = std::make_unique<CP03>();
     link->SetPortIndex(32);
   }
   void TearDown() override {
     link.reset();
-    loader.reset();
-    unsetenv("ORB42_DEV_DIR");
-    if (!dir.empty()) std::filesystem::remove_all(dir);
+    device.reset();
   }
 
-  std::unique_ptr<sim::LoaderSim> loader;
+  std::unique_ptr<testsupport::SimDevice> device;
+  sim::LoaderSim* loader = nullptr;
   std::unique_ptr<CP03> link;
-  std::string dir;
 };
 
 struct CheckCase {

@@ -2,16 +2,15 @@
 // between the checks and the programming, the refusals that write nothing, a stop half-way that
 // leaves the device updatable, the waiting for a device and for a port.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "platform/Clock.h"
 #include "sim/LoaderSim.h"
 #include "support/HexWords.h"
+#include "support/SimDevice.h"
 #include "update/UpdateRun.h"
 
 namespace {
@@ -42,22 +41,14 @@ struct Recorder final : update::RunObserver {
 class UpdateRunTest : public ::testing::Test {
  protected:
   void Start(sim::Options options = {}) {
-    loader = std::make_unique<sim::LoaderSim>(std::move(options));
-    char pattern[] = "/tmp/orb42-updaterun-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
-    std::string error;
-    ASSERT_TRUE(loader->Start(&error)) << error;
-    ASSERT_TRUE(loader->BuildTrees(dir, &error)) << error;
-    setenv("ORB42_DEV_DIR", loader->DevDir().c_str(), 1);
+    device = std::make_unique<testsupport::SimDevice>(std::move(options));
+    loader = &device->Sim();
     link = std::make_unique<CP03>();
     link->SetPortIndex(32);
   }
   void TearDown() override {
     link.reset();
-    loader.reset();
-    unsetenv("ORB42_DEV_DIR");
-    if (!dir.empty()) std::filesystem::remove_all(dir);
+    device.reset();
   }
 
   // Host bytes of the commands that write: program words and EEPROM cells.
@@ -71,9 +62,9 @@ class UpdateRunTest : public ::testing::Test {
     return update::RunUpdate(*link, options, recorder);
   }
 
-  std::unique_ptr<sim::LoaderSim> loader;
+  std::unique_ptr<testsupport::SimDevice> device;
+  sim::LoaderSim* loader = nullptr;
   std::unique_ptr<CP03> link;
-  std::string dir;
   Recorder recorder;
 };
 
