@@ -6,7 +6,7 @@
 
 #include "sim/LoaderSim.h"
 #include "support/ImageWords.h"
-#include "support/SimDevice.h"
+#include "support/SimDeviceLinkTest.h"
 #include "update/DeviceUpdate.h"
 #include "update/FirmwareRecord.h"
 
@@ -16,23 +16,7 @@ using update::Refusal;
 using update::Verdict;
 
 // A link to the simulated device behind COM33.
-class DeviceUpdateTest : public ::testing::Test {
- protected:
-  void Start(sim::Options options = {}) {
-    device = std::make_unique<testsupport::SimDevice>(std::move(options));
-    loader = &device->Sim();
-    link = std::make_unique<CP03>();
-    link->SetPortIndex(32);
-  }
-  void TearDown() override {
-    link.reset();
-    device.reset();
-  }
-
-  std::unique_ptr<testsupport::SimDevice> device;
-  sim::LoaderSim* loader = nullptr;
-  std::unique_ptr<CP03> link;
-};
+using DeviceUpdateTest = testsupport::SimDeviceLinkTest;
 
 struct CheckCase {
   const char* behaviour;

@@ -10,7 +10,7 @@
 #include "platform/Clock.h"
 #include "sim/LoaderSim.h"
 #include "support/HexWords.h"
-#include "support/SimDevice.h"
+#include "support/SimDeviceLinkTest.h"
 #include "update/UpdateRun.h"
 
 namespace {
@@ -38,19 +38,8 @@ struct Recorder final : update::RunObserver {
   std::size_t records = 0;
 };
 
-class UpdateRunTest : public ::testing::Test {
+class UpdateRunTest : public testsupport::SimDeviceLinkTest {
  protected:
-  void Start(sim::Options options = {}) {
-    device = std::make_unique<testsupport::SimDevice>(std::move(options));
-    loader = &device->Sim();
-    link = std::make_unique<CP03>();
-    link->SetPortIndex(32);
-  }
-  void TearDown() override {
-    link.reset();
-    device.reset();
-  }
-
   // Host bytes of the commands that write: program words and EEPROM cells.
   int WriteCommands() const {
     const auto bytes = loader->HostBytes();
@@ -62,9 +51,6 @@ class UpdateRunTest : public ::testing::Test {
     return update::RunUpdate(*link, options, recorder);
   }
 
-  std::unique_ptr<testsupport::SimDevice> device;
-  sim::LoaderSim* loader = nullptr;
-  std::unique_ptr<CP03> link;
   Recorder recorder;
 };
 
