@@ -64,16 +64,35 @@ void CP03::SetPortIndex(std::int32_t index) {
   std::memcpy(portName, name, sizeof portName);
 }
 
+// A port whose configuration fails half-way is closed again at once, with its own settings put
+// back as far as they were read. Left open, it would carry the system's own time-outs, and on
+// Windows those are all zero: every later read would wait for ever (a virtual COM port that
+// refuses SetCommState, a Bluetooth port picked by mistake). Closed, the next call opens it
+// afresh and fails the same way, and the caller counts it like any other failed attempt.
 LinkError CP03::Open() {
   if (Close() != LinkOk) return lastError;
   if (LinkError error = portHandle->Open(portName)) return lastError = error;
-  // From here on a failure leaves the port open with partly applied settings; Close releases it.
-  if (LinkError error = portHandle->GetState(savedLineSettings)) return lastError = error;
-  SetSpeed(9600);
-  if (LinkError error = portHandle->SetLine(lineSettings)) return lastError = error;
-  if (LinkError error = portHandle->GetTimeouts(savedTimeouts)) return lastError = error;
-  if (LinkError error = portHandle->SetTimeouts(timeouts)) return lastError = error;
-  return lastError = LinkOk;
+  savedLineSettings = {};
+  savedTimeouts = {};
+  bool timeoutsSaved = false;
+  LinkError error = portHandle->GetState(savedLineSettings);
+  if (error == LinkOk) {
+    SetSpeed(9600);
+    error = portHandle->SetLine(lineSettings);
+  }
+  if (error == LinkOk) {
+    error = portHandle->GetTimeouts(savedTimeouts);
+    timeoutsSaved = error == LinkOk;
+  }
+  if (error == LinkOk) error = portHandle->SetTimeouts(timeouts);
+  if (error != LinkOk) {
+    if (savedLineSettings.valid) portHandle->SetState(savedLineSettings);
+    if (timeoutsSaved) portHandle->SetTimeouts(savedTimeouts);
+    portHandle->Close();
+    connected = 0;
+    loaderState = LoaderIdle;
+  }
+  return lastError = error;
 }
 
 // Always ends closed, with the loader state cleared, whatever failed on the way; the code is that

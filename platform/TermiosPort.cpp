@@ -43,18 +43,16 @@ int TermiosPort::Open(const std::string& name) {
   return OpenNode(path.c_str());
 }
 
-// Non-blocking only while opening, so that a real port does not wait for carrier. Exclusive use
-// is the lock (root ignores TIOCEXCL); a port held by someone else is a failed open.
+// Non-blocking for good: a real port must not wait for carrier at open, and no read or write
+// may wait longer than its time-out. Another program with the same port open (a terminal
+// program, a stray cat) can take the byte that poll() announced; a blocking read() would then
+// wait for the next byte without limit. Exclusive use is the lock (root ignores TIOCEXCL); a
+// port held by someone else is a failed open.
 int TermiosPort::OpenNode(const char* path) {
   const int fd = open(path, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno;
   int error = 0;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) error = errno;
-  if (error == 0) {
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) error = errno;
-    if (error != 0) ioctl(fd, TIOCNXCL);
-  }
   if (error != 0) {
     close(fd);
     return error;

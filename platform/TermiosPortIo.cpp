@@ -1,5 +1,6 @@
-// One byte in or out under the port's time-outs. poll() does the waiting; the descriptor itself
-// is blocking, so a read or write that poll() has cleared moves its byte at once.
+// One byte in or out under the port's time-outs. poll() does the waiting on a non-blocking
+// descriptor, so neither call can ever wait longer than its time-out, whatever another process
+// does with the same terminal.
 #include <errno.h>
 #include <poll.h>
 #include <unistd.h>
@@ -19,10 +20,9 @@ std::uint64_t OneByteTimeout(std::uint32_t multiplier, std::uint32_t constant) {
   return std::uint64_t{multiplier} + constant;
 }
 
-// Waits up to ms for events; revents is 0 when the time ran out. Interrupted waits resume with
-// what is left of the time.
-int WaitFor(int fd, short events, std::uint64_t ms, short& revents) {
-  const std::uint64_t deadline = TickCount() + ms;
+// Waits until the deadline for events; revents is 0 when the time ran out. Interrupted waits
+// resume with what is left of the time.
+int WaitFor(int fd, short events, std::uint64_t deadline, short& revents) {
   for (;;) {
     const std::uint64_t now = TickCount();
     const std::uint64_t left = now < deadline ? deadline - now : 0;
@@ -41,17 +41,20 @@ constexpr short kHangUp = POLLHUP | POLLERR;
 
 }  // namespace
 
+// poll() announces a byte; read() takes it unless another reader of the same terminal took it
+// first, in which case the wait goes on with what is left of the time-out.
 int TermiosPort::ReadByte(std::uint8_t& value, bool& got) {
   got = false;
   if (!IsOpen()) return EBADF;
-  short revents = 0;
-  const std::uint64_t ms =
-      OneByteTimeout(timeouts_.ReadTotalTimeoutMultiplier, timeouts_.ReadTotalTimeoutConstant);
-  if (int error = WaitFor(fd_, POLLIN, ms, revents)) return error;
-  if (revents == 0) return 0;
-  if (revents & POLLNVAL) return EBADF;
-  if (!(revents & POLLIN)) return EIO;
+  const std::uint64_t deadline =
+      TickCount() + OneByteTimeout(timeouts_.ReadTotalTimeoutMultiplier,
+                                   timeouts_.ReadTotalTimeoutConstant);
   for (;;) {
+    short revents = 0;
+    if (int error = WaitFor(fd_, POLLIN, deadline, revents)) return error;
+    if (revents == 0) return 0;
+    if (revents & POLLNVAL) return EBADF;
+    if (!(revents & POLLIN)) return EIO;
     unsigned char byte = 0;
     const ssize_t n = read(fd_, &byte, 1);
     if (n == 1) {
@@ -60,27 +63,28 @@ int TermiosPort::ReadByte(std::uint8_t& value, bool& got) {
       return 0;
     }
     if (n == 0) return EIO;  // readable but end of file: the other end hung up
-    if (errno == EAGAIN) return 0;
-    if (errno != EINTR) return errno;
+    if (errno != EAGAIN && errno != EINTR) return errno;
+    if (TickCount() >= deadline) return 0;
   }
 }
 
+// A byte that could not move in time is not an error, as on Windows: the answer that cannot
+// come will time out instead.
 int TermiosPort::WriteByte(std::uint8_t value) {
   if (!IsOpen()) return EBADF;
-  short revents = 0;
-  const std::uint64_t ms =
-      OneByteTimeout(timeouts_.WriteTotalTimeoutMultiplier, timeouts_.WriteTotalTimeoutConstant);
-  if (int error = WaitFor(fd_, POLLOUT, ms, revents)) return error;
-  // A byte that could not move in time is not an error, as on Windows: the answer that cannot
-  // come will time out instead.
-  if (revents == 0) return 0;
-  if (revents & POLLNVAL) return EBADF;
-  if (revents & kHangUp) return EIO;
+  const std::uint64_t deadline =
+      TickCount() + OneByteTimeout(timeouts_.WriteTotalTimeoutMultiplier,
+                                   timeouts_.WriteTotalTimeoutConstant);
   for (;;) {
+    short revents = 0;
+    if (int error = WaitFor(fd_, POLLOUT, deadline, revents)) return error;
+    if (revents == 0) return 0;
+    if (revents & POLLNVAL) return EBADF;
+    if (revents & kHangUp) return EIO;
     const ssize_t n = write(fd_, &value, 1);
     if (n >= 0) return 0;
-    if (errno == EAGAIN) return 0;
-    if (errno != EINTR) return errno;
+    if (errno != EAGAIN && errno != EINTR) return errno;
+    if (TickCount() >= deadline) return 0;
   }
 }
 

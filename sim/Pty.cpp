@@ -40,8 +40,9 @@ bool Pty::Open(std::string* error) {
     return result;
   }
   // Opened before the host ever sees the path; it takes no lock, so the host's flock and
-  // TIOCEXCL still succeed.
-  slave_ = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+  // TIOCEXCL still succeed. Write-only: it only keeps the terminal alive and never reads, so it
+  // takes no byte from the host and a look for other readers of the port does not count it.
+  slave_ = open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
   if (slave_ < 0 || !MakeRaw(slave_)) {
     const bool result = Fail(error, "pseudo-terminal slave");
     Close();

@@ -178,15 +178,37 @@ TEST(LinkPort, CloseAfterAFailedRestoreStillClosesAndClearsTheState) {
   EXPECT_EQ(link.State(), LoaderIdle);
 }
 
-TEST(LinkPort, FailedConfigurationLeavesThePortOpenForClose) {
-  auto record = std::make_shared<FakePortRecord>();
-  CP03 link(std::make_unique<FakeSerialPort>(record));
-  record->getStateResult = EACCES;
-  EXPECT_EQ(link.Open(), EACCES);
-  EXPECT_TRUE(link.IsOpen());
-  record->answers = {0x00};         // the release byte's answer
-  EXPECT_EQ(link.Close(), EINVAL);  // nothing was saved, so nothing can be put back
-  EXPECT_FALSE(link.IsOpen());
+// Left open, such a port would be read with the system's own time-outs, which on Windows are
+// all zero: a read that waits for ever. Closed, every call opens it afresh and fails the same way.
+TEST(LinkPort, PortWhoseConfigurationFailsIsClosedAndOpenedAfreshByTheNextCall) {
+  struct Case {
+    const char* what;
+    int getStateResult;
+    int setLineResult;
+    int putBack;  // SetState calls: the port's own settings, once they were read
+  };
+  const Case cases[] = {{"settings cannot be read", EACCES, 0, 0},
+                        {"line refused", 0, EINVAL, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto record = std::make_shared<FakePortRecord>();
+    CP03 link(std::make_unique<FakeSerialPort>(record));
+    record->getStateResult = c.getStateResult;
+    record->setLineResult = c.setLineResult;
+    const int error = c.getStateResult != 0 ? c.getStateResult : c.setLineResult;
+    EXPECT_EQ(link.Open(), error);
+    EXPECT_EQ(link.LastError(), error);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(record->closes, 1);
+    EXPECT_EQ(record->setStates, c.putBack);
+    record->answers = {0x81};  // a loader that would answer the call
+    EXPECT_EQ(link.Connect(1), error);
+    EXPECT_EQ(record->opens, 2);
+    EXPECT_FALSE(link.IsOpen());
+    EXPECT_EQ(link.Connected(), 0);
+    EXPECT_TRUE(record->written.empty()) << "a byte went to a port without its time-outs";
+    EXPECT_EQ(link.Close(), LinkOk);
+  }
 }
 
 TEST(LinkPort, WaitSpinsItsFullLength) {

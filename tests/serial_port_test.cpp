@@ -6,8 +6,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/Clock.h"
 #include "platform/SerialPort.h"
@@ -235,4 +238,47 @@ TEST_F(SerialPortOverPty, HangUpIsAnErrorNotATimeout) {
   EXPECT_EQ(port->WriteByte(0x80), EIO);
   port->Close();
   EXPECT_FALSE(port->IsOpen());
+}
+
+// A terminal program, a stray cat, brltty: another process reads the same terminal and takes
+// some of the bytes that poll() announced to this port. The port must then go on waiting for what
+// is left of its time-out, never block in read() until a next byte that may never come. The
+// peer sends a byte every 400 ms and hangs up at the end, which also frees a read stuck inside
+// read(); the stray reader blocks in read() as cat does.
+TEST_F(SerialPortOverPty, AnotherReaderOfThePortNeverHoldsAReadPastItsTimeout) {
+  Script script;
+  for (std::uint8_t i = 0; i < 12; ++i) script.Pause(400).Send({i});
+  script.Pause(1500).HangUp();
+  const int stray = open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+  ASSERT_GE(stray, 0);
+  std::atomic<int> stolen{0};
+  std::thread strayReader([&] {
+    unsigned char byte = 0;
+    while (read(stray, &byte, 1) == 1) ++stolen;
+  });
+  ASSERT_EQ(port->Open(kCom33), 0);
+  ASSERT_EQ(port->SetLine(LineSettings{}), 0);
+  CommTimeouts t;
+  t.ReadTotalTimeoutConstant = 150;
+  ASSERT_EQ(port->SetTimeouts(t), 0);
+  peer.Run(script);
+
+  int received = 0;
+  std::uint64_t longest = 0;
+  int result = 0;
+  const std::uint64_t end = platform::TickCount() + 10000;
+  while (result == 0 && platform::TickCount() < end) {
+    std::uint8_t value = 0;
+    bool got = false;
+    const std::uint64_t start = platform::TickCount();
+    result = port->ReadByte(value, got);
+    longest = std::max(longest, platform::TickCount() - start);
+    received += got ? 1 : 0;
+  }
+  EXPECT_EQ(result, EIO) << "the hang-up at the end is an error";
+  EXPECT_LT(longest, 350u) << "a read waited past its 150 ms time-out";
+  EXPECT_EQ(received + stolen, 12);
+  port->Close();
+  strayReader.join();
+  close(stray);
 }

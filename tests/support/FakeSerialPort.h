@@ -20,6 +20,7 @@ struct FakePortRecord {
   int setStates = 0;
   int setStateResult = 0;  // errno to return from SetState
   int getStateResult = 0;
+  int setLineResult = 0;  // errno to return from SetLine, as a port that refuses the line
   bool open = false;
 };
 
@@ -41,7 +42,7 @@ class FakeSerialPort final : public platform::SerialPort {
     if (!saved.valid) return EINVAL;  // as the termios port: nothing read, nothing to put back
     return r_->setStateResult;
   }
-  int SetLine(const platform::LineSettings&) override { return 0; }
+  int SetLine(const platform::LineSettings&) override { return r_->setLineResult; }
   int GetTimeouts(platform::CommTimeouts& out) override {
     out = {};
     return 0;
