@@ -77,6 +77,23 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
   out.remedy = "check the cable and the port: orb42-flash list shows the ports";
 }
 
+// Another program reading the port takes the device's answers, and the line then looks
+// silent: a time-out names it when it was seen, and otherwise says how to find it.
+void AddOtherReaders(const ReportContext& context, DeviceReport& out) {
+  if (!context.otherReaders.empty()) {
+    std::string names;
+    for (const std::string& reader : context.otherReaders)
+      names += (names.empty() ? "" : ", ") + reader;
+    out.cause += "; another program is reading this port: " + names;
+    out.remedy += "; close " + names + ", which takes the device's answers";
+    return;
+  }
+#if !defined(_WIN32)
+  out.remedy += "; another program may be reading this port: sudo fuser -v " +
+                context.port.device + " names it";
+#endif
+}
+
 void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
   const std::string where = std::string(update::StageName(r.stage));
   out.line = "transmission failure while " + where;
@@ -216,12 +233,14 @@ DeviceReport Explain(const update::RunResult& r, const ReportContext& context) {
           "switch the device on once the port is being called; check the cable and "
           "that " +
           context.port.com + " is the cable's port (orb42-flash list)";
+      AddOtherReaders(context, out);
       break;
     case Outcome::PortFailed:
       ExplainPort(r, context.port, out);
       break;
     case Outcome::LinkFailed:
       ExplainLinkFailure(r, out);
+      if (r.error == LinkTimeout) AddOtherReaders(context, out);
       break;
     case Outcome::Stopped:
       if (r.programmingBegun) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/ExitCodes.h"
 #include "cli/Ports.h"
@@ -28,6 +29,8 @@ struct ReportContext {
   bool info = false;  // checks only
   std::optional<unsigned> waitSeconds;
   std::int32_t askedSpeed = 115200;
+  // The other processes that were reading the port when a line fell silent (Linux).
+  std::vector<std::string> otherReaders;
 };
 
 DeviceReport Explain(const update::RunResult& result, const ReportContext& context);

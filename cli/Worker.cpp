@@ -1,6 +1,7 @@
 #include "cli/Worker.h"
 
 #include "link/Com_p03.h"
+#include "platform/PortReaders.h"
 #include "update/UpdateRun.h"
 
 namespace flash {
@@ -76,8 +77,11 @@ void PortWorker::Run() {
     if (settings_.loop && result.outcome == update::Outcome::Stopped &&
         result.stage == update::Stage::Calling)
       break;
-    DeviceReport report =
-        Explain(result, {port_, settings_.info, settings_.waitSeconds, settings_.speed});
+    ReportContext context{port_, settings_.info, settings_.waitSeconds, settings_.speed, {}};
+    // A silent line may be another program taking the answers: look while it may still be there.
+    if (result.error == LinkTimeout || result.outcome == update::Outcome::NoAnswer)
+      context.otherReaders = platform::OtherReadersOf(port_.device);
+    DeviceReport report = Explain(result, context);
     report.port = index_;
     report.sequence = sequence;
     if (log_) log_->Append(port_, report);

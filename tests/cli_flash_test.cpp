@@ -6,9 +6,11 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -404,6 +406,78 @@ TEST_F(FlashTest, BusyAndMissingPortsAreNamedWithTheirRemedy) {
     EXPECT_TRUE(Has(r.out, words)) << words << "\n" << r.out;
   }
   EXPECT_TRUE(NothingWritten(1));
+}
+
+// `cat` on the port, started before orb42-flash, reads the device's answers as a terminal
+// program would. Its pid; killed and reaped by the destructor.
+class StrayCat {
+ public:
+  explicit StrayCat(const std::string& node) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int fd = open(node.c_str(), O_RDWR | O_NOCTTY);
+      const int null = open("/dev/null", O_WRONLY);
+      if (fd < 0 || null < 0) _exit(127);
+      dup2(fd, STDIN_FILENO);
+      dup2(null, STDOUT_FILENO);
+      execlp("cat", "cat", static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    usleep(200000);  // let it open the port and block in its read
+  }
+  ~StrayCat() {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  StrayCat(const StrayCat&) = delete;
+  StrayCat& operator=(const StrayCat&) = delete;
+  pid_t Pid() const { return pid_; }
+
+ private:
+  pid_t pid_ = -1;
+};
+
+// Another program reading the port takes bytes that poll() announced: no read may then wait for
+// ever. A device that stays silent is told with the other reader named; Ctrl-C in the middle of
+// an update that the other reader disturbs ends the run at once.
+TEST_F(FlashTest, AnotherProgramReadingThePortIsNamedAndCannotHoldTheRun) {
+  sim::Options off = Fast();
+  off.switchOnDelayMs = 60000;
+  Start(Ports(1, off));
+  {
+    StrayCat cat(bank->DevDir() + "/ttyUSB0");
+    const auto r = RunFlash({"update", "COM33", "--wait", "2"});
+    EXPECT_EQ(r.status, 5) << r.out << r.err;
+    const std::string named = "cat (pid " + std::to_string(cat.Pid()) + ")";
+    for (const std::string& words :
+         {"another program is reading this port: " + named,
+          "close " + named + ", which takes the device's answers"}) {
+      EXPECT_TRUE(Has(r.out, words)) << words << "\n" << r.out;
+    }
+  }
+  const auto alone = RunFlash({"update", "COM33", "--wait", "0"});
+  EXPECT_TRUE(Has(alone.out, "another program may be reading this port: sudo fuser -v " +
+                                 bank->DevDir() + "/ttyUSB0 names it"))
+      << alone.out;
+  EXPECT_FALSE(Has(alone.out, "another program is reading")) << alone.out;
+  TearDown();
+
+  sim::Options paced = Fast();
+  paced.pacing = true;
+  Start(Ports(1, paced));
+  StrayCat cat(bank->DevDir() + "/ttyUSB0");
+  FlashProcess flash({"update", "COM33", "--speed", "9600", "--wait", "30"});
+  ASSERT_TRUE(flash.WaitFor("COM33 (ttyUSB0): calling")) << flash.Out();
+  usleep(3000000);  // calls, checks or programming, whichever the other reader lets it reach
+  flash.Signal(SIGINT);
+  const auto stopped = std::chrono::steady_clock::now();
+  const int status = flash.Finish(15000);
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - stopped)
+                        .count();
+  EXPECT_NE(status, -1) << "still running 15 s after Ctrl-C\n" << flash.Out();
+  EXPECT_LT(took, 6000) << flash.Out();
+  EXPECT_TRUE(Version14(0));
 }
 
 // On a terminal: live lines redrawn in place, then the outcome on the same line. Piped: plain
