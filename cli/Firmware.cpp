@@ -43,12 +43,10 @@ LoadedFirmware LoadFirmware(const std::string& path) {
   std::ostringstream text;
   text << in.rdbuf();
   const HexCheck check = CheckHexText(text.str());
-  for (const HexMessage& w : check.warnings) {
-    firmware.messages.push_back(path + ":" + std::to_string(w.line) + ": warning: " + w.text);
-  }
+  for (const HexMessage& w : check.warnings)
+    firmware.messages.push_back(HexMessageLine(path, w, "warning"));
   if (!check.ok) {
-    firmware.messages.push_back(path + ":" + std::to_string(check.error.line) +
-                                ": error: " + check.error.text);
+    firmware.messages.push_back(HexMessageLine(path, check.error, "error"));
     return firmware;
   }
   firmware.slots = ToSlots(check.records);

@@ -80,6 +80,9 @@ void CheckAccepted(const HexCheck& check) {
     FUZZ_CHECK(last ? type == 1 && Byte(check.records[i], 0) == 0 : type == 0 || type == 4,
                "record %zu of %zu has type %u", i, check.records.size(), type);
   }
+  // An accepted image always writes a program word, or its update would store 1.5 over the
+  // old firmware.
+  FUZZ_CHECK(check.programWords > 0, "an image without a program word accepted");
   const std::vector<FirmwareRecord> slots = ToSlots(check.records);
   FUZZ_CHECK(slots.size() == check.records.size() + 1, "%zu slots", slots.size());
   static const FirmwareRecord kEmpty{};

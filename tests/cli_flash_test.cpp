@@ -366,6 +366,7 @@ TEST_F(FlashTest, FirmwareFileIsCheckedAsTheBuildChecksIt) {
       {"loader.hex", ":02378000FF3F09\n:00000001FF\n",  // word 7104, the loader's own
        ":1: error: program data reaches word 7104"},
       {"unended.hex", ":040060000102030492\n", ":1: error: no end record"},
+      {"empty.hex", ":00000001FF\n", ": error: no program data"},
       {"missing.hex", nullptr, "missing.hex: error: cannot read the firmware file"},
   };
   for (const auto& r : refusals) {

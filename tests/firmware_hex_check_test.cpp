@@ -83,6 +83,12 @@ TEST(FirmwareHexCheck, RefusesWhatTheWizardWouldWriteWrongly) {
       {"record after the end", kEnd + Rec(0x0060, Bytes(2)), 2, "after the end record"},
       {"blank line inside", Rec(0x0060, Bytes(2)) + "\n" + kEnd, 2, "blank line"},
       {"end record with data", Rec(0x0000, Bytes(2), 1), 1, "end record with data"},
+      // Written, these would store version 1.5 over the old firmware.
+      {"only the end record", kEnd, 0, "no program data"},
+      {"only the loader's own words", Rec(0x0000, {0x30, 0x28}) + kEnd, 0, "no program data"},
+      {"only configuration words", Rec(0x400E, {0x70, 0x3F}) + kEnd, 0, "no program data"},
+      {"only EEPROM data", Rec(0x4200, EepromBytes(4)) + kEnd, 0, "no program data"},
+      {"a program record without data", Rec(0x0100, {}) + kEnd, 0, "no program data"},
   };
   for (const Case& c : cases) {
     const HexCheck check = CheckHexText(c.text);
@@ -167,6 +173,9 @@ TEST(FirmwareHexTool, RefusesABadFileAndBuildsAGoodOne) {
   std::string messages;
   EXPECT_NE(run(Rec(0x0060, Bytes(2)) + ":020062000034A7\n" + kEnd, messages), 0);
   EXPECT_NE(messages.find("in.hex:2: error: bad checksum"), std::string::npos) << messages;
+  EXPECT_FALSE(fs::exists(dir / "out.cpp"));
+  EXPECT_NE(run(Rec(0x400E, {0x70, 0x3F}) + kEnd, messages), 0);
+  EXPECT_NE(messages.find("in.hex: error: no program data"), std::string::npos) << messages;
   EXPECT_FALSE(fs::exists(dir / "out.cpp"));
 
   EXPECT_EQ(run(Rec(0x400E, {0x70, 0x3F}) + Rec(0x0060, Bytes(2)) + kEnd, messages), 0);

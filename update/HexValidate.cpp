@@ -110,7 +110,10 @@ std::optional<std::string> CheckData(const Record& r, std::size_t lineNo, HexChe
   if (r.count % 2 != 0 || r.address % 2 != 0)
     return "odd byte count or odd address in program or EEPROM data (" + Hex4(r.address) + ", " +
            std::to_string(r.count) + " bytes)";
-  if (cls == AddressClass::ProgramMemory) return CheckProgramData(last);
+  if (cls == AddressClass::ProgramMemory) {
+    out.programWords += r.count / 2;
+    return CheckProgramData(last);
+  }
   return CheckEepromData(r, first, last);
 }
 
@@ -166,8 +169,19 @@ HexCheck CheckHexText(std::string_view text) {
     ended = r.type == 1;
   }
   if (!ended) return fail(lineNo, "no end record (:00000001FF)");
+  // An image that writes no program word would still be written "successfully", version 1.5
+  // and all: the device would then be refused as up to date by every later update, with
+  // nothing of the new firmware in it.
+  if (out.programWords == 0)
+    return fail(0, "no program data (no word from " + std::to_string(kFirstProgramWord) + " to " +
+                       std::to_string(kProgramWordLimit - 1) + " to write)");
   out.ok = true;
   return out;
+}
+
+std::string HexMessageLine(const std::string& path, const HexMessage& message, const char* kind) {
+  const std::string where = message.line == 0 ? path : path + ":" + std::to_string(message.line);
+  return where + ": " + kind + ": " + message.text;
 }
 
 std::vector<FirmwareRecord> ToSlots(const std::vector<std::string>& records) {

@@ -59,9 +59,9 @@ int main(int argc, char** argv) {
   }
   const HexCheck check = CheckHexText(text);
   for (const HexMessage& w : check.warnings)
-    std::cerr << hexPath << ':' << w.line << ": warning: " << w.text << '\n';
+    std::cerr << HexMessageLine(hexPath, w, "warning") << '\n';
   if (!check.ok) {
-    std::cerr << hexPath << ':' << check.error.line << ": error: " << check.error.text
+    std::cerr << HexMessageLine(hexPath, check.error, "error")
               << "; the firmware table was not built\n";
     return 1;
   }
