@@ -40,6 +40,8 @@ const char* ExitCodeTable() {
          "       program)\n"
          "  7    transmission failure during the checks or the programming: the device keeps\n"
          "       a version that lets it be updated again\n"
+         "  8    a line of the --log file could not be written (a full disk): each device's\n"
+         "       outcome is on the output\n"
          "  130  Ctrl-C stopped a device before it was done (with --loop, Ctrl-C between two\n"
          "       devices ends normally)\n";
 }

@@ -168,6 +168,9 @@ int Work(const Settings& s) {
     }
   }
   summary.interrupted = stopRequested;
+  summary.log = s.log;
+  summary.logLinesLost = log.LinesLost();
+  if (summary.logLinesLost > 0) summary.code = MostSerious(summary.code, kExitLogFailed);
   reporter->End(summary);
   return summary.code;
 }

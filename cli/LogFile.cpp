@@ -40,11 +40,30 @@ bool LogFile::Open(const std::string& path, std::string* error) {
     return false;
   }
   std::fseek(file_, 0, SEEK_END);
-  if (std::ftell(file_) == 0) {
-    std::fprintf(file_, "%s\n", Header());
-    std::fflush(file_);
+  if (std::ftell(file_) == 0 && !Write(Header())) {
+    if (error) *error = "cannot write to the log file " + path + ": " + std::strerror(errno);
+    std::fclose(file_);
+    file_ = nullptr;
+    return false;
   }
+  path_ = path;
   return true;
+}
+
+// The whole line reaches the system or the call fails: a full disk shows at the flush.
+bool LogFile::Write(const std::string& line) {
+  const bool written = std::fprintf(file_, "%s\n", line.c_str()) >= 0;
+  const bool flushed = std::fflush(file_) == 0;
+  const bool ok = written && flushed && !std::ferror(file_);
+  const int error = errno;
+  std::clearerr(file_);  // the next line tries again
+  errno = error;
+  return ok;
+}
+
+std::size_t LogFile::LinesLost() const {
+  std::lock_guard lock(mutex_);
+  return linesLost_;
 }
 
 std::string LogFile::CsvField(const std::string& text) {
@@ -54,7 +73,7 @@ std::string LogFile::CsvField(const std::string& text) {
   return out + "\"";
 }
 
-void LogFile::Append(const Port& port, const DeviceReport& report) {
+bool LogFile::Append(const Port& port, const DeviceReport& report, std::string* error) {
   const update::RunResult& r = report.result;
   const std::string version = r.device.versionMajor ? VersionText(r.device) : "";
   const std::string serial = r.device.serialNumber ? SerialText(r.device) : "";
@@ -64,9 +83,13 @@ void LogFile::Append(const Port& port, const DeviceReport& report) {
   const std::string line = Now() + "," + CsvField(port.Label()) + "," + serial + "," + version +
                            "," + OutcomeKey(r) + "," + Seconds(ms);
   std::lock_guard lock(mutex_);
-  if (!file_) return;
-  std::fprintf(file_, "%s\n", line.c_str());
-  std::fflush(file_);
+  if (!file_) return true;
+  if (Write(line)) return true;
+  ++linesLost_;
+  if (error)
+    *error = "cannot write to the log file " + path_ + " (" + std::strerror(errno) +
+             "): the line of " + WhoText(port.Label(), r.device) + " is lost: " + line;
+  return false;
 }
 
 }  // namespace flash

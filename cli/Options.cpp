@@ -1,6 +1,8 @@
 #include "cli/Options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 
 #include "cli/ExitCodes.h"
@@ -30,16 +32,91 @@ std::string Footer() {
   return text.str();
 }
 
+constexpr unsigned kMaxWaitSeconds = 3600;
+
+// Plain decimal digits only: no sign, no exponent, no fraction, no 0x, nothing around them.
+std::optional<unsigned long> Decimal(const std::string& text) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
+  return std::stoul(text);
+}
+
+std::string LoaderSpeedList() {
+  std::string list;
+  const std::size_t count = std::size(update::kLoaderSpeeds);
+  for (std::size_t i = 0; i < count; ++i)
+    list += (i == 0 ? "" : i + 1 == count ? " or " : ", ") +
+            std::to_string(update::kLoaderSpeeds[i]);
+  return list;
+}
+
+// What each option with a value takes, in the words of its refusal: "--speed: '1e5' is not
+// ...; give ...". CLI11 prints the option's name before the text a check returns.
+struct ValueRule {
+  const char* option;
+  const char* takes;  // "a speed of the loader"
+  std::string (*give)();
+  bool (*accepts)(const std::string& value);
+};
+
+const ValueRule kSpeedRule{
+    "--speed", "a speed of the loader",
+    [] { return "give one of " + LoaderSpeedList() + " (bit/s)"; },
+    [](const std::string& v) {
+      const auto n = Decimal(v);
+      return n && std::find(std::begin(update::kLoaderSpeeds), std::end(update::kLoaderSpeeds),
+                            static_cast<std::int32_t>(*n)) != std::end(update::kLoaderSpeeds);
+    }};
+const ValueRule kWaitRule{
+    "--wait", "a number of seconds",
+    [] { return "give whole seconds from 0 to " + std::to_string(kMaxWaitSeconds); },
+    [](const std::string& v) {
+      const auto n = Decimal(v);
+      return n && *n <= kMaxWaitSeconds;
+    }};
+const ValueRule kFirmwareRule{"--firmware", "a file name",
+                              [] { return std::string("give the path of an Intel HEX file"); },
+                              [](const std::string& v) { return !v.empty(); }};
+const ValueRule kLogRule{"--log", "a file name",
+                         [] { return std::string("give the path of the CSV file to append to"); },
+                         [](const std::string& v) { return !v.empty(); }};
+const ValueRule* const kValueRules[] = {&kSpeedRule, &kWaitRule, &kFirmwareRule, &kLogRule};
+
+std::string Refusal(const ValueRule& rule, const std::string& value) {
+  const std::string what = value.empty() ? std::string("an empty value") : "'" + value + "'";
+  return what + " is not " + rule.takes + "; " + rule.give();
+}
+
+CLI::Validator Check(const ValueRule& rule) {
+  return CLI::Validator(
+      [&rule](std::string& value) { return rule.accepts(value) ? std::string() : Refusal(rule, value); },
+      "", rule.option);
+}
+
+// "--speed=" with nothing after the sign: CLI11 would take the next argument as its value (or
+// an empty one), so it is refused here, before the parse.
+std::optional<std::string> EmptyAssignment(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    for (const ValueRule* rule : kValueRules)
+      if (arg == std::string(rule->option) + "=") return std::string(rule->option) + ": " + Refusal(*rule, "");
+  }
+  return std::nullopt;
+}
+
 // The options that info and update share.
-void AddCallOptions(CLI::App& command, Settings& s, unsigned& waitSeconds) {
+void AddCallOptions(CLI::App& command, Settings& s, std::string& waitSeconds) {
   command.add_option("PORT", s.ports, "the ports of the devices (COM33 or /dev/ttyUSB0)");
   command.add_flag("--all", s.all, "every port behind the device's own bridge (' : TALVIRE')");
   command
       .add_option("--wait", waitSeconds,
-                  "how long to call a device that is not switched on yet, in seconds")
-      ->default_val(45)
+                  "how long to call a device that is not switched on yet, in whole seconds "
+                  "(0 to 3600)")
+      ->default_str("45")
       ->type_name("SECONDS")
-      ->check(CLI::Range(0u, 3600u));
+      ->check(Check(kWaitRule));
   command.add_flag("--json", s.json, "one JSON object a line for every event and result");
   command.add_flag("--quiet,-q", s.quiet,
                    "only what went wrong, on stderr (with --json: no progress events)");
@@ -47,7 +124,8 @@ void AddCallOptions(CLI::App& command, Settings& s, unsigned& waitSeconds) {
       .add_option("--log", s.log,
                   "append one CSV line per device: time, port, serial number, version before, "
                   "outcome, seconds")
-      ->type_name("FILE");
+      ->type_name("FILE")
+      ->check(Check(kLogRule));
 }
 
 }  // namespace
@@ -67,7 +145,12 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings&
                                       "bridge's are marked ' : TALVIRE'");
   list->add_flag("--json", s.json, "one JSON object a line for each port");
 
-  unsigned infoWait = 45, updateWait = 45;
+  if (const auto refused = EmptyAssignment(argc, argv)) {
+    err << *refused << "\nRun with --help for more information.\n";
+    return kExitUsage;
+  }
+
+  std::string infoWait = "45", updateWait = "45", speed = "115200";
   CLI::App* info = app.add_subcommand(
       "info",
       "call each device and show its identity, type, serial number and version, and "
@@ -76,18 +159,20 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings&
 
   CLI::App* update = app.add_subcommand("update", "update each device to version 1.5");
   AddCallOptions(*update, s, updateWait);
-  update->add_option("--speed", s.speed, "line speed for the programming, in bit/s")
-      ->default_val(115200)
+  update
+      ->add_option("--speed", speed,
+                   "line speed for the programming, in bit/s: " + LoaderSpeedList())
+      ->default_str("115200")
       ->type_name("BPS")
-      ->check(CLI::IsMember(std::vector<std::int32_t>(std::begin(update::kLoaderSpeeds),
-                                                      std::end(update::kLoaderSpeeds))));
+      ->check(Check(kSpeedRule));
   CLI::Option* loop = update->add_flag(
       "--loop", s.loop, "after each device, wait for the next one on the same port, until Ctrl-C");
   update
       ->add_option("--firmware", s.firmware,
                    "write this Intel HEX file instead of the built-in firmware (checked as the "
                    "build checks it)")
-      ->type_name("FILE.hex");
+      ->type_name("FILE.hex")
+      ->check(Check(kFirmwareRule));
   loop->excludes(update->get_option("--wait"));
   for (CLI::App* command : {info, update}) {
     command->get_option("--all")->excludes(command->get_option("PORT"));
@@ -97,6 +182,17 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings&
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
+    // CLI11's own words for a missing or repeated value name the option; they also say what
+    // it takes.
+    const std::string what = e.what();
+    for (const ValueRule* rule : kValueRules) {
+      const std::string prefix = std::string(rule->option) + ": ";
+      if (e.get_exit_code() != 0 && what.rfind(prefix, 0) == 0 &&
+          what.find(" is not ") == std::string::npos) {
+        err << what << "; " << rule->give() << "\nRun with --help for more information.\n";
+        return kExitUsage;
+      }
+    }
     const int code = app.exit(e, out, err);
     return code == 0 ? 0 : kExitUsage;
   }
@@ -107,8 +203,11 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings&
   }
   CLI::App* used = info->parsed() ? info : update;
   s.command = info->parsed() ? Command::Info : Command::Update;
-  s.waitSeconds =
-      s.loop ? std::nullopt : std::optional<unsigned>(info->parsed() ? infoWait : updateWait);
+  // The checks above let only values that the rules accept through.
+  s.speed = static_cast<std::int32_t>(*Decimal(speed));
+  s.waitSeconds = s.loop ? std::nullopt
+                         : std::optional<unsigned>(static_cast<unsigned>(
+                               *Decimal(info->parsed() ? infoWait : updateWait)));
   if (!s.all && s.ports.empty()) {
     err << used->get_name() << ": name the ports (PORT...) or give --all\n"
         << "Run with --help for more information.\n";

@@ -8,6 +8,11 @@ std::string DeviceLabel(const RunSetup& setup, std::size_t port, unsigned sequen
   return label;
 }
 
+void Reporter::Problem(const std::string& text) {
+  std::fprintf(stderr, "orb42-flash: %s\n", text.c_str());
+  std::fflush(stderr);
+}
+
 std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& summary) {
   std::vector<std::string> lines;
   std::size_t good = 0;
@@ -33,6 +38,10 @@ std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& s
   }
   if (summary.interrupted)
     lines.push_back(setup.loop ? "Ended by Ctrl-C." : "Interrupted by Ctrl-C.");
+  if (summary.logLinesLost > 0)
+    lines.push_back(std::to_string(summary.logLinesLost) +
+                    (summary.logLinesLost == 1 ? " line" : " lines") +
+                    " could not be written to the log file " + summary.log + ".");
   lines.push_back("Exit status " + std::to_string(summary.code) + ".");
   return lines;
 }

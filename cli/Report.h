@@ -30,6 +30,8 @@ struct RunSummary {
   std::vector<DeviceReport> reports;  // every device of every port, in the order they ended
   ExitCode code = kExitUpdated;
   bool interrupted = false;  // Ctrl-C
+  std::size_t logLinesLost = 0;  // --log lines that could not be written
+  std::string log;               // the --log file
 };
 
 class Reporter {
@@ -44,6 +46,9 @@ class Reporter {
   virtual void Waiting(std::size_t /*port*/, unsigned /*next*/) {}
   virtual void Result(const DeviceReport& report) = 0;
   virtual void Stopping() {}  // Ctrl-C: every port is finishing
+  // Something a person must know at once that is no device's outcome (a log line lost): on
+  // stderr, "orb42-flash: " first.
+  virtual void Problem(const std::string& text);
   virtual void End(const RunSummary& summary) = 0;
 };
 

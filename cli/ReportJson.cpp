@@ -123,6 +123,7 @@ class JsonReporter final : public Reporter {
           {setup_.info ? "would_not_update" : "not_updated", summary.reports.size() - good},
           {"half_way", halfWay},
           {"interrupted", summary.interrupted},
+          {"log_lines_lost", summary.logLinesLost},
           {"exit_code", static_cast<int>(summary.code)}});
   }
 

@@ -81,6 +81,16 @@ class TerminalReporter final : public Reporter {
     if (setup_.loop) commits_.push_back(RowText(r.port, row));
   }
 
+  // The live lines go, the message stays above them, and they are drawn again below it.
+  void Problem(const std::string& text) override {
+    std::lock_guard lock(mutex_);
+    if (drawn_ > 0) std::fprintf(out_, "\x1b[%dA\r\x1b[J", drawn_);
+    std::fflush(out_);
+    drawn_ = 0;
+    Reporter::Problem(text);
+    Draw();
+  }
+
   void Stopping() override {
     std::lock_guard lock(mutex_);
     stopping_ = true;

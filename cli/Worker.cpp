@@ -84,7 +84,8 @@ void PortWorker::Run() {
     DeviceReport report = Explain(result, context);
     report.port = index_;
     report.sequence = sequence;
-    if (log_) log_->Append(port_, report);
+    // A lost log line is told at once; the devices under way go on.
+    if (std::string error; log_ && !log_->Append(port_, report, &error)) reporter_.Problem(error);
     reporter_.Result(report);
     reports_.push_back(std::move(report));
     if (!settings_.loop || stop() || result.outcome == update::Outcome::PortFailed) break;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -231,10 +232,28 @@ TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
       {{"update", bank->DevDir() + "/ttyUSB32"}, "is not a serial port here"},
       {{"update", "COM33", bank->DevDir() + "/ttyUSB0"}, "names COM33 (ttyUSB0) a second time"},
       {{"update", "COM33", "--log", dir + "/no/such/dir/log.csv"}, "cannot open the log file"},
+      {{"update", "COM33", "--log", "/dev/full"},
+       "cannot write to the log file /dev/full: No space left on device"},
+      // A value that is not one the option takes names the option and what it takes.
+      {{"update", "COM33", "--speed", ""},
+       "--speed: an empty value is not a speed of the loader; give one of 4800, 9600, 14400, "
+       "19200, 38400, 56000, 57600, 115200, 128000 or 256000 (bit/s)"},
+      {{"update", "COM33", "--speed=", "--wait", "0"}, "--speed: an empty value is not a speed"},
+      {{"update", "COM33", "--speed", "1e5"}, "--speed: '1e5' is not a speed of the loader; give"},
+      {{"update", "COM33", "--speed", "0x2580"}, "--speed: '0x2580' is not a speed"},
+      {{"update", "COM33", "--speed"}, "--speed: 1 required BPS missing; give one of 4800"},
+      {{"info", "COM33", "--wait", "1e3"},
+       "--wait: '1e3' is not a number of seconds; give whole seconds from 0 to 3600"},
+      {{"update", "COM33", "--wait", "-1"}, "--wait: '-1' is not a number of seconds"},
+      {{"update", "COM33", "--wait", "5.5"}, "--wait: '5.5' is not a number of seconds"},
+      {{"update", "COM33", "--wait", "3601"}, "--wait: '3601' is not a number of seconds"},
+      {{"update", "COM33", "--firmware", ""},
+       "--firmware: an empty value is not a file name; give the path of an Intel HEX file"},
+      {{"update", "COM33", "--log", ""}, "--log: an empty value is not a file name; give the path"},
   };
   for (const auto& c : cases) {
     const auto r = RunFlash(c.args);
-    EXPECT_EQ(r.status, 2) << c.said;
+    EXPECT_EQ(r.status, 2) << c.said << "\n" << r.out;
     EXPECT_TRUE(Has(r.err, c.said)) << c.said << "\n" << r.err;
   }
   EXPECT_TRUE(bank->Port(0).HostBytes().empty());
@@ -349,6 +368,42 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
   EXPECT_TRUE(Has(csv, "time,port,serial_number,version_before,outcome,seconds\n")) << csv;
   EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000001,1.4,updated,")) << csv;
   EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000002,1.4,updated,")) << csv;
+}
+
+// A disk that fills up half-way through a bench: the file may not grow past its header (a limit
+// on the file size; the signal that would end the program at the limit is ignored, as a full
+// disk sends none). Each lost line is said at once on stderr while the other port still works,
+// the devices all finish, and the run ends with status 8.
+TEST_F(FlashTest, LogLineThatCannotBeWrittenIsAnErrorAndTheDevicesGoOn) {
+  std::vector<sim::Options> ports = Ports(2);
+  ports[1].switchOnDelayMs = 4000;
+  Start(ports);
+  static std::string header;
+  header = std::string("time,port,serial_number,version_before,outcome,seconds\n");
+  const std::string log = File("bench.csv", header);
+  FlashProcess flash({"update", "--all", "--log", log, "--json"}, FlashProcess::Output::Pipes, [] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{header.size(), header.size()};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  });
+  ASSERT_TRUE(flash.WaitForError("orb42-flash: cannot write to the log file " + log +
+                                 " (File too large): the line of COM33 (ttyUSB0) 312000001 is "
+                                 "lost: "))
+      << flash.Err();
+  EXPECT_FALSE(Has(flash.Out(), "\"port\":\"COM34\",\"device_no\":1,\"outcome\""))
+      << "the message waited for the other device";
+  EXPECT_EQ(flash.Finish(), 8) << flash.Out() << flash.Err();
+  EXPECT_TRUE(Has(flash.Err(), "the line of COM34 (ttyUSB1) 312001001 is lost")) << flash.Err();
+  EXPECT_TRUE(HoldsImageAndVersion15(0));
+  EXPECT_TRUE(HoldsImageAndVersion15(1));
+  const Json summary = JsonLines(flash.Out()).back();
+  EXPECT_EQ(summary["log_lines_lost"], 2);
+  EXPECT_EQ(summary["exit_code"], 8);
+  EXPECT_EQ(testsupport::ReadText(log), header);
+
+  const auto plain = RunFlash({"update", "COM33", "--log", "/dev/null"});
+  EXPECT_EQ(plain.status, 0) << plain.out;  // the next remote; /dev/null takes every line
+  EXPECT_FALSE(Has(plain.out, "could not be written")) << plain.out;
 }
 
 TEST_F(FlashTest, FirmwareFileIsCheckedAsTheBuildChecksIt) {

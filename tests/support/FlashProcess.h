@@ -19,7 +19,10 @@ class FlashProcess {
  public:
   enum class Output { Pipes, Terminal };
 
-  explicit FlashProcess(const std::vector<std::string>& args, Output output = Output::Pipes) {
+  // inChild runs in the new process just before orb42-flash starts (limits, signal dispositions:
+  // both survive the exec). It must only make system calls.
+  explicit FlashProcess(const std::vector<std::string>& args, Output output = Output::Pipes,
+                        void (*inChild)() = nullptr) {
     std::vector<char*> argv{const_cast<char*>(kProgram)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -29,6 +32,7 @@ class FlashProcess {
       size.ws_row = 40;
       pid_ = forkpty(&outFd_, nullptr, nullptr, &size);
       if (pid_ == 0) {
+        if (inChild) inChild();
         execv(kProgram, argv.data());
         _exit(127);
       }
@@ -42,6 +46,7 @@ class FlashProcess {
       dup2(err[1], STDERR_FILENO);
       close(out[0]);
       close(err[0]);
+      if (inChild) inChild();
       execv(kProgram, argv.data());
       _exit(127);
     }
@@ -70,6 +75,15 @@ class FlashProcess {
       if (!ReadSome(100)) break;
     }
     return out_.find(text) != std::string::npos;
+  }
+
+  // The same for the error output.
+  bool WaitForError(const std::string& text, int ms = 30000) {
+    const auto start = std::chrono::steady_clock::now();
+    while (err_.find(text) == std::string::npos && Elapsed(start) < ms) {
+      if (!ReadSome(100)) break;
+    }
+    return err_.find(text) != std::string::npos;
   }
 
   void Signal(int signal) { kill(pid_, signal); }
