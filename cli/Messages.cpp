@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
 
 namespace flash {
@@ -32,7 +33,7 @@ std::string RefusalText(const update::RunResult& r) {
 }
 
 std::string NewVersion() {
-  return std::to_string(update::kNewVersionMajor) + "." + std::to_string(update::kNewVersionMinor);
+  return std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
 }
 
 // The remedies name this system's own ways: on Linux the udev rule, the dialout group and fuser;
@@ -97,7 +98,7 @@ void AddOtherReaders(const ReportContext& context, DeviceReport& out) {
 void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
   const std::string where = std::string(update::StageName(r.stage));
   out.line = "transmission failure while " + where;
-  const bool system = r.error > 0 && r.error < 100000;
+  const bool system = IsSystemError(r.error);
   out.cause = "transmission failure while " + where + ": " +
               (system ? "the line broke off: " : "") + LinkErrorText(r.error);
   if (r.programmingBegun) {
@@ -169,7 +170,9 @@ std::string LinkErrorText(LinkError error) {
     case LinkNotUnlocked:
       return "the loader is not unlocked";
     case LinkAddressOutOfRange:
-      return "a program word outside the loader's range 48 to 7103";
+      return "a program word outside the loader's range " +
+             std::to_string(loader::kFirstProgramWord) + " to " +
+             std::to_string(loader::kProgramWordLimit - 1);
     case LinkNotProgramming:
       return "the loader is not in programming mode";
     case LinkPortNotOpen:
@@ -179,7 +182,7 @@ std::string LinkErrorText(LinkError error) {
     default:
       break;
   }
-  if (error > 0 && error < 100000) {
+  if (IsSystemError(error)) {
     const bool gone = platform::ClassifyPortError(error) == platform::PortFailure::Missing;
     return platform::SystemMessage(error) + (gone ? " (the cable was unplugged?)" : "");
   }

@@ -7,6 +7,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/Ports.h"
+#include "link/LoaderFacts.h"
 #include "update/DeviceUpdate.h"
 #include "update/UpdateRun.h"
 
@@ -20,7 +21,7 @@ namespace {
 
 std::string VersionText() {
   return std::string("orb42-flash ") + ORB42_VERSION + ", installs firmware " +
-         std::to_string(update::kNewVersionMajor) + "." + std::to_string(update::kNewVersionMinor);
+         std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
 }
 
 std::string Footer() {
@@ -44,10 +45,10 @@ std::optional<unsigned long> Decimal(const std::string& text) {
 
 std::string LoaderSpeedList() {
   std::string list;
-  const std::size_t count = std::size(update::kLoaderSpeeds);
+  const std::size_t count = loader::kSpeedCount;
   for (std::size_t i = 0; i < count; ++i)
     list += (i == 0 ? "" : i + 1 == count ? " or " : ", ") +
-            std::to_string(update::kLoaderSpeeds[i]);
+            std::to_string(loader::kSpeedSteps[i].bitsPerSecond);
   return list;
 }
 
@@ -65,8 +66,7 @@ const ValueRule kSpeedRule{
     [] { return "give one of " + LoaderSpeedList() + " (bit/s)"; },
     [](const std::string& v) {
       const auto n = Decimal(v);
-      return n && std::find(std::begin(update::kLoaderSpeeds), std::end(update::kLoaderSpeeds),
-                            static_cast<std::int32_t>(*n)) != std::end(update::kLoaderSpeeds);
+      return n && loader::IsLoaderSpeed(static_cast<std::int32_t>(*n));
     }};
 const ValueRule kWaitRule{
     "--wait", "a number of seconds",

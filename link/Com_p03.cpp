@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "link/HexPair.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -158,9 +159,6 @@ void CP03::Wait(std::uint32_t milliseconds) {
   }
 }
 
-// Each character counts as c - '0' up to '9' and as c - 55 above it, with no validation: only
-// 0-9 and upper-case A-F give the digits 0 to 15.
 std::uint32_t CP03::DecodeHexPair(std::uint32_t high, std::uint32_t low) {
-  auto digit = [](std::uint32_t c) { return c <= 0x39u ? c - 0x30u : c - 0x37u; };
-  return 16u * digit(high) + digit(low);
+  return loader::DecodeHexPair(high, low);
 }

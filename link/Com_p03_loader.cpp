@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "link/Com_p03.h"
+#include "link/LoaderFacts.h"
 #include "platform/Clock.h"
 
 namespace {
@@ -22,30 +23,7 @@ constexpr std::uint8_t kLeaveProgramming = 0x91;
 constexpr std::uint8_t kSetSpeed = 0x9E;
 constexpr std::uint8_t kRelease = 0x04;
 
-// The program-word write hides its bytes behind these masks.
-constexpr std::uint32_t kHighMask = 0x6B;
-constexpr std::uint32_t kLowMask = 0xD3;
-constexpr std::uint32_t kFirstProgramWord = 48;
-constexpr std::uint32_t kEndProgramWord = 7104;
-
-constexpr std::uint32_t kSerialNumberCell = 120;
-constexpr std::uint32_t kVersionMajorCell = 126;
-constexpr std::uint32_t kVersionMinorCell = 127;
-
-struct SpeedStep {
-  std::int32_t bitsPerSecond;
-  std::uint32_t divisor;
-};
-
-// The loader's divisor for each speed it can run at; anything else means 9600.
-SpeedStep LoaderSpeed(std::int32_t bitsPerSecond) {
-  static constexpr SpeedStep kSteps[] = {
-      {4800, 0xFF},  {9600, 0x81},  {14400, 0x56},  {19200, 0x40},  {38400, 0x20},
-      {56000, 0x15}, {57600, 0x14}, {115200, 0x0A}, {128000, 0x09}, {256000, 0x04}};
-  for (const SpeedStep& step : kSteps)
-    if (step.bitsPerSecond == bitsPerSecond) return step;
-  return {9600, 0x81};
-}
+using namespace loader;
 
 std::uint8_t HexDigit(std::uint32_t digit) {
   return static_cast<std::uint8_t>(digit < 10 ? 0x30 + digit : 0x37 + digit);
@@ -104,7 +82,7 @@ void CP03::GiveUpPort() {
 // byte; only its absence keeps the flags.
 LinkError CP03::Disconnect() {
   if (!IsOpen()) return lastError = LinkPortNotOpen;
-  SetLoaderSpeed(9600);
+  SetLoaderSpeed(kCallSpeed);
   platform::SleepMs(500);
   std::uint32_t answer = 0;
   if (WriteByte(kRelease) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
@@ -247,7 +225,7 @@ LinkError CP03::LeaveProgramming() {
 LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) {
   if (!connected) return lastError = LinkNotConnected;
   if (loaderState != LoaderProgramming) return lastError = LinkNotProgramming;
-  if (wordAddress < kFirstProgramWord || wordAddress >= kEndProgramWord)
+  if (wordAddress < kFirstProgramWord || wordAddress >= kProgramWordLimit)
     return lastError = LinkAddressOutOfRange;
   const std::uint32_t pairs[] = {(wordAddress / 256) ^ kHighMask, (wordAddress % 256) ^ kLowMask,
                                  (word / 256u) ^ kHighMask, (word % 256u) ^ kLowMask};

@@ -16,5 +16,11 @@ inline constexpr LinkError LinkNotProgramming = 100009;     // programming comma
 inline constexpr LinkError LinkPortNotOpen = 100016;        // the port is not open
 inline constexpr LinkError LinkWrongIdentity = 100020;      // the loader is not "P03"
 
+// A system error code (errno on Linux, GetLastError() on Windows) rather than one of the link's
+// own codes above.
+constexpr bool IsSystemError(LinkError error) {
+  return error > 0 && error < 100000;
+}
+
 // How far the loader has been led, beside the separate connected flag.
 enum LoaderState : std::int32_t { LoaderIdle = 0, LoaderUnlocked = 2, LoaderProgramming = 3 };

@@ -101,7 +101,8 @@ TEST_F(UpdateRunTest, WholeUpdateProgramsAtTheFasterLineAndEndsBackAt9600) {
 TEST_F(UpdateRunTest, EveryLoaderSpeedSwitchesBothEnds) {
   Start();
   ASSERT_EQ(link->Connect(1), LinkOk);
-  for (std::int32_t speed : update::kLoaderSpeeds) {
+  for (const loader::SpeedStep& step : loader::kSpeedSteps) {
+    const std::int32_t speed = step.bitsPerSecond;
     SCOPED_TRACE(speed);
     EXPECT_EQ(link->SetLoaderSpeed(speed), LinkOk);
     EXPECT_EQ(link->BaudRate(), static_cast<std::uint32_t>(speed));
@@ -109,8 +110,8 @@ TEST_F(UpdateRunTest, EveryLoaderSpeedSwitchesBothEnds) {
   }
   EXPECT_EQ(link->Disconnect(), LinkOk);
   EXPECT_EQ(loader->LineSpeed(), 9600u);
-  EXPECT_FALSE(update::IsLoaderSpeed(110));
-  EXPECT_FALSE(update::IsLoaderSpeed(230400));
+  EXPECT_FALSE(loader::IsLoaderSpeed(110));
+  EXPECT_FALSE(loader::IsLoaderSpeed(230400));
 }
 
 TEST_F(UpdateRunTest, LoaderThatRefusesTheFasterLineIsProgrammedAt9600) {

@@ -5,17 +5,18 @@
 // at word 0x2100 (byte address 0x4200), one EEPROM byte per word.
 #include <cstdint>
 
+#include "link/LoaderFacts.h"
+
 enum class AddressClass { Skipped, ProgramMemory, Eeprom };
 
-inline constexpr std::uint32_t kFirstProgramWord = 48;
+using loader::kEepromSize;
+using loader::kFirstIdentityCell;
+using loader::kFirstProgramWord;
+using loader::kLastIdentityCell;
+using loader::kProgramWordLimit;
+// Where a HEX file puts the configuration words and the EEPROM (word addresses).
 inline constexpr std::uint32_t kFirstConfigWord = 8192;
 inline constexpr std::uint32_t kFirstEepromWord = 8448;
-// The loader refuses program words from this one on.
-inline constexpr std::uint32_t kProgramWordLimit = 7104;
-inline constexpr std::uint32_t kEepromSize = 256;
-// EEPROM cells 120 to 127 hold the device's serial number and firmware version.
-inline constexpr std::uint32_t kFirstIdentityCell = 120;
-inline constexpr std::uint32_t kLastIdentityCell = 127;
 
 AddressClass ClassOfWordAddress(std::uint32_t wordAddress);
 

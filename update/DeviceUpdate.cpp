@@ -17,7 +17,7 @@ bool SerialNumberValid(std::uint32_t serialNumber) {
 }
 
 bool MayBeUpdated(std::uint32_t major, std::uint32_t minor) {
-  return major == 0 || (major == kNewVersionMajor && minor < kNewVersionMinor);
+  return major == 0 || (major == loader::kNewVersionMajor && minor < loader::kNewVersionMinor);
 }
 
 // A loader that answers, but not as "P03", is another device; any other failure is the line's.
@@ -64,7 +64,7 @@ RecordResult ProgramRecord(CP03& link, const char* recordText, const StopRequest
   RecordResult result;
   const DecodedRecord record = DecodeRecord(recordText);
   if (record.recordType == 1) {
-    result.verdict = FromLink(link.WriteVersion(kNewVersionMajor, kNewVersionMinor));
+    result.verdict = FromLink(link.WriteVersion(loader::kNewVersionMajor, loader::kNewVersionMinor));
     result.endOfImage = result.verdict.Passed();
     return result;
   }

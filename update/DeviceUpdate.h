@@ -9,12 +9,11 @@
 #include <string>
 
 #include "link/Com_p03.h"
+#include "link/LoaderFacts.h"
 
 namespace update {
 
-// The version this program installs, and the devices it is for.
-inline constexpr std::uint32_t kNewVersionMajor = 1;
-inline constexpr std::uint32_t kNewVersionMinor = 5;
+// The devices this program is for.
 inline constexpr std::uint32_t kDeviceType = 1;
 inline constexpr std::uint32_t kFirstSerialNumber = 300000000;
 inline constexpr std::uint32_t kLastSerialNumber = 399999999;

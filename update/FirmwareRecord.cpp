@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "link/Com_p03.h"
+#include "link/HexPair.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ namespace {
 std::uint32_t PairAt(const char* text, std::uint32_t pos) {
   const std::size_t length = strnlen(text, kFirmwareRecordMaxChars + 1);
   if (pos + 1 >= length) return 0;
-  return CP03::DecodeHexPair(static_cast<unsigned char>(text[pos]),
+  return loader::DecodeHexPair(static_cast<unsigned char>(text[pos]),
                              static_cast<unsigned char>(text[pos + 1]));
 }
 

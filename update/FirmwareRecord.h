@@ -1,6 +1,6 @@
 #pragma once
 // Run-time access to the embedded firmware: the index of its records and the decoding of one
-// record, field by field, with the link's hex-pair decoder (upper-case digits only).
+// record, field by field, with the loader's hex-pair decoder (upper-case digits only).
 #include <array>
 #include <cstddef>
 #include <cstdint>

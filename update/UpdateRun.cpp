@@ -204,11 +204,6 @@ class Run {
 
 }  // namespace
 
-bool IsLoaderSpeed(std::int32_t bitsPerSecond) {
-  return std::find(std::begin(kLoaderSpeeds), std::end(kLoaderSpeeds), bitsPerSecond) !=
-         std::end(kLoaderSpeeds);
-}
-
 const char* StageName(Stage stage) {
   switch (stage) {
     case Stage::Calling:
@@ -248,8 +243,7 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 bool PortMissing(LinkError error) {
-  return error > 0 && error < 100000 &&
-         platform::ClassifyPortError(error) == platform::PortFailure::Missing;
+  return IsSystemError(error) && platform::ClassifyPortError(error) == platform::PortFailure::Missing;
 }
 
 RunResult RunUpdate(CP03& link, const RunOptions& options, RunObserver& observer) {

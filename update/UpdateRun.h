@@ -18,11 +18,6 @@
 
 namespace update {
 
-// The speeds the loader can be switched to: its table of divisors.
-inline constexpr std::int32_t kLoaderSpeeds[] = {4800,  9600,  14400,  19200,  38400,
-                                                 56000, 57600, 115200, 128000, 256000};
-bool IsLoaderSpeed(std::int32_t bitsPerSecond);
-
 enum class Stage {
   Calling,      // opening the port and calling until the loader answers
   Checking,     // identity, type, serial number, version
@@ -82,7 +77,7 @@ class RunObserver {
 
 struct RunOptions {
   bool program = true;          // false: the checks only; the device is released untouched
-  std::int32_t speed = 115200;  // one of kLoaderSpeeds; 9600 sends no switch at all
+  std::int32_t speed = 115200;  // a loader speed (link/LoaderFacts.h); 9600 sends no switch
   // How long to call a device that is not switched on yet; nullopt: until it answers or stop.
   std::optional<unsigned> waitSeconds = 45;
   // A node that is missing, or hung up, while calling is waited for (a cable being plugged in)

@@ -1,5 +1,6 @@
 // The other end of the update sequence: the message map and the four outcome handlers, which
 // close the link where needed, tell the user the outcome and move the wizard on.
+#include "link/LoaderFacts.h"
 #include "wizard/Tformmj.h"
 #include "wizard/WizardMessages.h"
 
@@ -65,9 +66,12 @@ void TFormMj::HandleDeviceRefused(std::intptr_t reason) {
     case RefusedSerialNumber:
       return AskAnotherTry(Format(txt::DlgRefusedSerial), DialogKind::Error);
     case RefusedVersion:
-      return AskAnotherTry(Format(VersionMajor == 1 && VersionMinor == 5 ? txt::DlgAlreadyInstalled
-                                                                         : txt::DlgMoreRecent),
+    {
+      const bool same = VersionMajor == loader::kNewVersionMajor &&
+                        VersionMinor == loader::kNewVersionMinor;
+      return AskAnotherTry(Format(same ? txt::DlgAlreadyInstalled : txt::DlgMoreRecent),
                            DialogKind::Information);
+    }
     case RefusedDeviceType:
       return AskAnotherTry(Format(txt::DlgRefusedDeviceType), DialogKind::Error);
     default:

@@ -1,5 +1,6 @@
 // The ten step set-ups and the moves between them. Each set-up touches only what it lists; every
 // other property keeps the value it had, so a step can look different by the path that reached it.
+#include "link/LoaderFacts.h"
 #include "wizard/Layout.h"
 #include "wizard/TextFormat.h"
 #include "wizard/Tformmj.h"
@@ -7,8 +8,6 @@
 namespace {
 
 constexpr int kStepCount = 10;
-constexpr int kVersionMajor = 1;  // the firmware version this program installs
-constexpr int kVersionMinor = 5;
 
 using wizard::Alignment;
 using wizard::FontStyle;
@@ -22,7 +21,9 @@ void TFormMj::SetStepIndicator() {
 
 void TFormMj::SetWindowTitleAndLine1() {
   const std::string title = wizard::FormatText(txt::WindowTitle.Get(Language),
-                                               {kVersionMajor, kVersionMinor, CP03::DeviceName()});
+                                               {static_cast<int>(loader::kNewVersionMajor),
+                                                static_cast<int>(loader::kNewVersionMinor),
+                                                CP03::DeviceName()});
   window->SetTitle(title);
   LabelLigne1->SetText(title);
 }
