@@ -37,7 +37,7 @@ void TickLog::OnTickDone() {
   // The step is read at the end: a tick first hands over the end record's message, which moves
   // the wizard from step 9 to step 10 before the finish runs.
   ticks_.back().step = form_.WizardStep;
-  ticks_.back().record = form_.RecordIndex;
+  ticks_.back().record = form_.UpdateSession.RecordIndex;
   ticks_.back().endMs = NowMs();
 }
 

@@ -84,7 +84,7 @@ class TickWatcher : public QObject {
     if (event->type() == QEvent::Timer && watched == timer_ && form_.WizardStep >= 9) {
       order.push_back("tick on step " + std::to_string(form_.WizardStep));
       // The end record's tick overruns its 100 ms period: the next tick is due at once.
-      if (form_.WizardStep == 9 && form_.RecordIndex == 131)
+      if (form_.WizardStep == 9 && form_.UpdateSession.RecordIndex == 131)
         std::this_thread::sleep_for(std::chrono::milliseconds(250));
     } else if (watched == &window_ && event->type() == WM_STEP_DONE) {
       order.push_back("step done");
@@ -103,7 +103,7 @@ TEST(UpdateEndToEnd, EndRecordMessageReachesTheWindowBeforeTheNextTick) {
   TFormMj& f = w.Form();
   w.Window().show();
   while (f.WizardStep < 7) f.NextStep();
-  ASSERT_TRUE(RunLoopUntil([&] { return f.WizardStep == 9 && f.RecordIndex >= 125; }, 60000));
+  ASSERT_TRUE(RunLoopUntil([&] { return f.WizardStep == 9 && f.UpdateSession.RecordIndex >= 125; }, 60000));
   TickWatcher watcher(w.Window());
   ASSERT_TRUE(RunLoopUntil([&] { return !f.TimerGestionSerie->Enabled(); }, 20000));
   // The last ticks: the end record on step 9, its message, then one tick on step 10.
@@ -111,7 +111,7 @@ TEST(UpdateEndToEnd, EndRecordMessageReachesTheWindowBeforeTheNextTick) {
   const std::vector<std::string> tail(watcher.order.end() - 3, watcher.order.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"tick on step 9", "step done", "tick on step 10"}));
   EXPECT_EQ(f.WizardStep, 10);
-  EXPECT_EQ(f.RecordIndex, 132);  // no tick read past the end record
+  EXPECT_EQ(f.UpdateSession.RecordIndex, 132);  // no tick read past the end record
   for (const auto& m : w.Spy().seen) EXPECT_EQ(m.message, WM_STEP_DONE);
 }
 

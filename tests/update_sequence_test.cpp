@@ -20,7 +20,7 @@ TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
   w.TickUntil([&] { return f.WizardStep == 9; });
   f.TimerGestionSerieTimer();
   const std::string first = Remark(w);
-  w.TickUntil([&] { return f.RecordIndex == 131; });
+  w.TickUntil([&] { return f.UpdateSession.RecordIndex == 131; });
   f.TimerGestionSerieTimer();  // the end record
   const std::string last = Remark(w);
   w.TickUntil([&] { return f.WizardStep == 10 && !f.TimerGestionSerie->Enabled(); });
@@ -48,7 +48,7 @@ TEST(UpdateSequence, EndRecordLeavesTheTimerOnAndTheNextTickFinishes) {
   SimWizard w;
   TFormMj& f = w.Form();
   w.GoToStep7();
-  w.TickUntil([&] { return f.WizardStep == 9 && f.RecordIndex == 131; });
+  w.TickUntil([&] { return f.WizardStep == 9 && f.UpdateSession.RecordIndex == 131; });
   f.TimerGestionSerieTimer();  // the end record, as the timer fires it
   EXPECT_TRUE(f.TimerGestionSerie->Enabled());
   EXPECT_EQ(f.WizardStep, 9);
@@ -181,7 +181,7 @@ TEST(UpdateSequence, ImageWithoutEndRecordIsATransmissionFailure) {
   w.Ui().Answer(wizard::DialogAnswer::Yes);
   // Two data records and no end record.
   f.ProgressBarProgrammation->SetMaximum(2);
-  f.RecordTable[2] = nullptr;
+  f.UpdateSession.RecordTable[2] = nullptr;
   w.Tick();
   w.Tick();
   EXPECT_TRUE(w.Messages().back().message == WM_STEP_DONE);  // step 8's, nothing new yet

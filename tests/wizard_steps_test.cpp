@@ -83,8 +83,8 @@ State Snapshot(MemoryWizard& ui) {
   s["timer"] =
       f.TimerGestionSerie->Enabled() ? std::to_string(f.TimerGestionSerie->Interval()) : "off";
   s["portIndex"] = std::to_string(f.PortIndex);
-  s["recordIndex"] = std::to_string(f.RecordIndex);
-  s["checkStage"] = std::to_string(f.CheckStage);
+  s["recordIndex"] = std::to_string(f.UpdateSession.RecordIndex);
+  s["checkStage"] = std::to_string(f.UpdateSession.CheckStage);
   s["linkPort"] = f.Link.PortName();
   return s;
 }
@@ -241,7 +241,7 @@ TEST_F(WizardSteps, CancelOnStep7AndConnectAgain) {
        TFormMj& f = ui.Form();
        GoTo(7)(ui);
        f.ProgressBarProgrammation->SetPosition(7);
-       f.RecordIndex = 5;
+       f.UpdateSession.RecordIndex = 5;
        f.PreviousStep();
      },
      {{"step", "6"}, {"line1.style", "bold 11px"}, {"next", "&Connexion"},

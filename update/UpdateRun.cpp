@@ -4,7 +4,7 @@
 
 #include "platform/Clock.h"
 #include "platform/SystemError.h"
-#include "update/FirmwareRecord.h"
+#include "update/Session.h"
 
 namespace update {
 
@@ -26,10 +26,12 @@ bool Pause(std::uint64_t ms, const std::function<bool()>& stop) {
   return !(stop && stop());
 }
 
+// The session's pieces back to back, with the bench's own policy around them: how long to
+// call, a missing port waited for or not, a stop asked for between two pieces.
 class Run {
  public:
   Run(CP03& link, const RunOptions& options, RunObserver& observer)
-      : link_(link), options_(options), observer_(observer) {}
+      : link_(link), options_(options), observer_(observer), session_(link, SessionOptionsOf(options)) {}
 
   RunResult Go() {
     const std::uint64_t start = Now();
@@ -40,7 +42,8 @@ class Run {
     if (answered) {
       if (Check() && options_.program && SwitchSpeed()) Program();
       observer_.OnStage(Stage::Finishing);
-      Finish(link_);
+      session_.GiveUp();
+      session_.Advance();
     } else {
       link_.Close();
     }
@@ -49,6 +52,16 @@ class Run {
   }
 
  private:
+  static SessionOptions SessionOptionsOf(const RunOptions& options) {
+    SessionOptions out;
+    out.program = options.program;
+    out.speed = options.speed;
+    out.image = options.image;
+    out.stop = options.stop;
+    out.readRefusedIdentity = true;  // the report names what another loader calls itself
+    return out;
+  }
+
   bool StopAsked() const { return options_.stop && options_.stop(); }
 
   void End(Outcome outcome, LinkError error = LinkOk) {
@@ -65,43 +78,45 @@ class Run {
     return options_.waitSeconds && Now() - start >= std::uint64_t{*options_.waitSeconds} * 1000;
   }
 
-  // Opens the port if needed and calls until the loader answers. A port that cannot be opened
-  // ends the run at once, unless its node is only missing for now (a cable being plugged in)
-  // and the caller, or an earlier open in this run, says it is worth waiting for.
+  // Calls until the loader answers. A port that cannot be opened ends the run at once, unless
+  // its node is only missing for now (a cable being plugged in) and the caller, or an earlier
+  // open in this run, says it is worth waiting for.
   bool Call(std::uint64_t start) {
     bool portWorked = false;
     for (;;) {
       if (StopAsked()) return Ended(Outcome::Stopped);
-      LinkError openError = LinkOk;
-      if (!link_.IsOpen()) {
-        openError = link_.Open();
-        if (openError != LinkOk) {
-          link_.Close();  // a port that opened but could not be set up is let go as well
-          if (!PortMissing(openError) || !(options_.waitForPort || portWorked))
-            return Ended(Outcome::PortFailed, openError);
-        } else {
-          portWorked = true;
-        }
+      const SessionEvent call = session_.Advance();
+      if (call.kind == SessionEvent::Kind::Answered) return true;
+      if (!call.portFailed) {
+        portWorked = true;
+      } else if (!PortMissing(call.error) || !(options_.waitForPort || portWorked)) {
+        return Ended(Outcome::PortFailed, call.error);
       }
-      LinkError callError = openError;
-      if (openError == LinkOk) {
-        callError = link_.Connect(1);
-        if (callError == LinkOk) return true;
-      }
-      if (TimeUp(start)) {
-        if (openError != LinkOk) return Ended(Outcome::PortFailed, openError);
-        return Ended(Outcome::NoAnswer, callError);
-      }
-      if (openError != LinkOk && !Pause(kPortPollMs, options_.stop)) return Ended(Outcome::Stopped);
+      if (TimeUp(start))
+        return Ended(call.portFailed ? Outcome::PortFailed : Outcome::NoAnswer, call.error);
+      if (call.portFailed && !Pause(kPortPollMs, options_.stop)) return Ended(Outcome::Stopped);
     }
   }
 
-  // The checks in the device's order; true when all passed. What they read goes to the
-  // observer once they are over, however they ended.
+  // The checks; true when all passed. What they read goes to the observer once they are over,
+  // however they ended.
   bool Check() {
     result_.stage = Stage::Checking;
     observer_.OnStage(Stage::Checking);
-    const Verdict verdict = RunChecks();
+    Verdict verdict = Verdict::Pass();
+    while (session_.Next() == Session::Piece::Check &&
+           session_.CheckStage < kCheckProgramming) {
+      const SessionEvent event = session_.Advance();
+      if (event.kind == SessionEvent::Kind::Verdict) {
+        verdict = event.verdict;
+        break;
+      }
+      if (StopAsked()) {
+        verdict = Verdict::Stop();
+        break;
+      }
+    }
+    result_.device = session_.Facts();
     observer_.OnDevice(result_.device);
     switch (verdict.kind) {
       case Verdict::Kind::Passed:
@@ -121,50 +136,16 @@ class Run {
     return false;
   }
 
-  Verdict RunChecks() {
-    DeviceFacts& facts = result_.device;
-    std::string identity;
-    Verdict v = CheckIdentity(link_, identity);
-    if (v.kind != Verdict::Kind::LinkFailed) facts.identity = identity;
-    if (!v.Passed()) return v;
-    if (StopAsked()) return Verdict::Stop();
-    std::uint32_t type = 0;
-    v = CheckDeviceType(link_, type);
-    if (v.kind != Verdict::Kind::LinkFailed) facts.type = type;
-    if (!v.Passed()) return v;
-    if (StopAsked()) return Verdict::Stop();
-    std::uint32_t serial = 0;
-    v = CheckSerialNumber(link_, serial);
-    if (v.kind != Verdict::Kind::LinkFailed) facts.serialNumber = serial;
-    if (!v.Passed()) return v;
-    if (StopAsked()) return Verdict::Stop();
-    std::uint32_t major = 0, minor = 0;
-    v = CheckVersion(link_, major, minor);
-    if (v.kind != Verdict::Kind::LinkFailed) {
-      facts.versionMajor = major;
-      facts.versionMinor = minor;
-    }
-    if (!v.Passed()) return v;
-    return StopAsked() ? Verdict::Stop() : v;
-  }
-
-  // A loader that refuses the faster line is programmed at 9600; any other failure of the
-  // switch is the line's.
   bool SwitchSpeed() {
-    result_.speed = 9600;
-    if (options_.speed != 9600) {
+    if (session_.Next() == Session::Piece::Switch) {
       result_.stage = Stage::Switching;
       observer_.OnStage(Stage::Switching);
-      const LinkError error = link_.SetLoaderSpeed(options_.speed);
-      if (error == LinkBadAnswer) {
-        result_.speedRefused = true;
-      } else if (error != LinkOk) {
-        End(Outcome::LinkFailed, error);
-        return false;
-      } else {
-        result_.speed = options_.speed;
-      }
+      const SessionEvent event = session_.Advance();
+      if (event.kind == SessionEvent::Kind::Verdict)
+        return Ended(Outcome::LinkFailed, event.verdict.error);
     }
+    result_.speed = session_.Speed();
+    result_.speedRefused = session_.SpeedRefused();
     observer_.OnSpeed(result_.speed, result_.speedRefused);
     if (StopAsked()) return Ended(Outcome::Stopped);
     return true;
@@ -173,32 +154,31 @@ class Run {
   void Program() {
     result_.stage = Stage::Programming;
     observer_.OnStage(Stage::Programming);
-    const Verdict prepared = PrepareProgramming(link_);
-    if (!prepared.Passed()) return End(Outcome::LinkFailed, prepared.error);
-    RecordTable table{};
-    const std::size_t count =
-        options_.image ? FillRecordTable(options_.image, table) : FillRecordTable(table);
+    const SessionEvent prepared = session_.Advance();  // unlock and programming mode
+    if (prepared.kind == SessionEvent::Kind::Verdict)
+      return End(Outcome::LinkFailed, prepared.verdict.error);
+    const std::size_t count = session_.RecordCount();
     result_.recordCount = count;
     observer_.OnProgress(0, count);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (;;) {
       if (StopAsked()) return End(Outcome::Stopped);
-      const RecordResult record = ProgramRecord(link_, table[i], options_.stop);
-      result_.written += record.written;
-      if (record.written > 0) result_.programmingBegun = true;
-      if (record.verdict.kind == Verdict::Kind::Stopped) return End(Outcome::Stopped);
-      if (!record.verdict.Passed()) return End(Outcome::LinkFailed, record.verdict.error);
-      result_.recordsDone = i + 1;
-      observer_.OnProgress(i + 1, count);
-      if (record.endOfImage) return End(Outcome::Updated);
+      const SessionEvent record = session_.Advance();
+      result_.written = session_.Written();
+      if (result_.written > 0) result_.programmingBegun = true;
+      if (record.kind == SessionEvent::Kind::Verdict) {
+        if (record.verdict.kind == Verdict::Kind::Stopped) return End(Outcome::Stopped);
+        if (!record.verdict.Passed()) return End(Outcome::LinkFailed, record.verdict.error);
+      }
+      result_.recordsDone = session_.RecordsDone();
+      observer_.OnProgress(result_.recordsDone, count);
+      if (record.kind == SessionEvent::Kind::Verdict) return End(Outcome::Updated);
     }
-    // Unreachable with a checked image, which always ends with its end record; an image
-    // without one never had its version written, so it is not an update.
-    End(Outcome::LinkFailed, LinkOk);
   }
 
   CP03& link_;
   const RunOptions& options_;
   RunObserver& observer_;
+  Session session_;
   RunResult result_;
 };
 

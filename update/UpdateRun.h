@@ -3,8 +3,8 @@
 // answers (within a waiting time), the checks, the switch to a faster line, every record of the
 // image, the finish. No window, no toolkit, no thread of its own: the caller runs it on the
 // thread it likes (the bench updater runs one per port) and hears of its progress through a
-// small observer. The device work itself is DeviceUpdate's; nothing here checks or writes a
-// device any other way.
+// small observer. The device work itself is the Session's, run piece after piece; nothing here
+// checks or writes a device any other way.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "link/Com_p03.h"
+#include "update/DeviceFacts.h"
 #include "update/DeviceUpdate.h"
 #include "update/FirmwareImage.h"
 
@@ -26,14 +27,6 @@ enum class Stage {
   Finishing,    // leaving programming, releasing the loader, closing the port
 };
 const char* StageName(Stage stage);  // "calling", "checking", ...
-
-// What the checks read, as far as they got.
-struct DeviceFacts {
-  std::optional<std::string> identity;  // the loader's three characters, as received
-  std::optional<std::uint32_t> type;
-  std::optional<std::uint32_t> serialNumber;
-  std::optional<std::uint32_t> versionMajor, versionMinor;
-};
 
 enum class Outcome {
   Updated,      // the whole image and then the new version are in place

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "link/Com_p03.h"
-#include "update/FirmwareRecord.h"
+#include "update/Session.h"
 #include "update/PortList.h"
 #include "wizard/Components.h"
 #include "wizard/PeriodicTimer.h"
@@ -111,7 +111,6 @@ class TFormMj {
   ::PortList* PortList = nullptr;
   std::string PreferredPort;
   std::int32_t WizardStep = 1;
-  std::uint32_t CheckStage = 0;
   std::int32_t ConnectImageWidth = 0;
   std::int32_t PortIndex = 0;
   std::uint32_t SerialNumber = 0;
@@ -119,8 +118,8 @@ class TFormMj {
   CP03 Link;
   std::uint32_t VersionMajor = 0;
   std::uint32_t VersionMinor = 0;
-  ::RecordTable RecordTable{};
-  std::int32_t RecordIndex = 0;
+  // The update of the device on the link: the record table, the record index, the check stage.
+  update::Session UpdateSession{Link};
 
  private:
   void RunStepSetUp(int step);

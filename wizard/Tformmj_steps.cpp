@@ -224,7 +224,7 @@ void TFormMj::ShowStep7() {
   ProgressBarProgrammation->SetMaximum(20);
   ProgressBarProgrammation->SetSmooth(false);
   ProgressBarProgrammation->SetVisible(false);
-  RecordIndex = 0;
+  UpdateSession.Restart();  // from the first record again, after a call
   ButtonSuivant->SetEnabled(false);
   const int row = ListBoxSelectLangPort->SelectedIndex();
   PortIndex = PortIndexFromEntry(row >= 0 ? ListBoxSelectLangPort->ItemText(row) : std::string());
@@ -243,7 +243,7 @@ void TFormMj::ShowStep8() {
   LabelBarreProgression->SetVisible(false);
   LabelLigne1->SetVisible(false);
   LabelLigne5->SetVisible(false);
-  CheckStage = 0;
+  UpdateSession.BeginChecks();
   ButtonQuitter->SetEnabled(false);
   TimerGestionSerie->SetInterval(200);
   TimerGestionSerie->SetEnabled(true);
@@ -260,6 +260,7 @@ void TFormMj::ShowStep9() {
   LabelLigne5->SetVisible(true);
   ProgressBarProgrammation->SetVisible(true);
   LabelBarreProgression->SetVisible(true);
+  UpdateSession.BeginRecords();
   TimerGestionSerie->SetInterval(100);
   TimerGestionSerie->SetEnabled(true);
   ListBoxSelectLangPort->SetVisible(false);

@@ -1,10 +1,10 @@
 // The update sequence: each tick of the wizard's timer does one small piece of work chosen by the
 // step on show, and every phase ends with one message posted to the window. The device work
-// itself is update/DeviceUpdate.h's; what the user sees of it, and which message ends a phase,
-// is decided here.
+// itself is the update session's (update/Session.h), one piece a tick; what the user sees of it,
+// and which message ends a phase, is decided here.
 #include <algorithm>
 
-#include "update/DeviceUpdate.h"
+#include "update/Session.h"
 #include "wizard/TextFormat.h"
 #include "wizard/Tformmj.h"
 #include "wizard/WizardMessages.h"
@@ -75,7 +75,7 @@ void TFormMj::TickStep5() {
 }
 
 void TFormMj::TickConnect() {
-  if (Link.Connect(1) == LinkOk) {
+  if (UpdateSession.Advance().kind == update::SessionEvent::Kind::Answered) {
     TimerGestionSerie->SetEnabled(false);
     window->PostMessage(WM_STEP_DONE, 0);
     return;
@@ -92,95 +92,97 @@ void TFormMj::TickConnect() {
       wizard::FormatText(txt::Countdown.Get(Language), {CP03::DeviceName(), remaining}));
 }
 
+// One check a tick, as the session orders them; each passed check shows its line, and a check
+// that does not pass posts exactly one message and stops the timer.
 void TFormMj::TickCheck() {
-  // A stage that does not pass posts exactly one message and stops the timer.
-  auto fail = [this](const update::Verdict& verdict) {
-    if (verdict.kind == update::Verdict::Kind::Refused)
-      window->PostMessage(WM_DEVICE_REFUSED, ReasonOf(verdict.refusal));
+  using update::SessionEvent;
+  if (UpdateSession.Next() != update::Session::Piece::Check) return;
+  const std::uint32_t stage = UpdateSession.CheckStage;
+  if (stage == update::kCheckProgramming) {
+    LabelLigne4->SetText(Text(txt::CheckPreparing));
+    LabelLigne4->SetVisible(true);
+  }
+  const SessionEvent event = UpdateSession.Advance();
+  const update::DeviceFacts& facts = UpdateSession.Facts();
+  const bool over = event.kind == SessionEvent::Kind::Verdict;
+  auto fail = [this, &event] {
+    if (event.verdict.kind == update::Verdict::Kind::Refused)
+      window->PostMessage(WM_DEVICE_REFUSED, ReasonOf(event.verdict.refusal));
     else
-      window->PostMessage(WM_LINK_FAILED, verdict.error);
+      window->PostMessage(WM_LINK_FAILED, event.verdict.error);
     TimerGestionSerie->SetEnabled(false);
   };
-  switch (CheckStage) {
-    case 0: {
-      const update::Verdict v = update::CheckIdentity(Link);
-      if (!v.Passed()) return fail(v);
-      CheckStage = 1;
+  switch (stage) {
+    case update::kCheckIdentity:
+      if (over) return fail();
       LabelLigne1->SetText(Text(txt::CheckDeviceModel));
       LabelLigne1->SetVisible(true);
       return;
-    }
-    case 1: {
-      const update::Verdict v = update::CheckDeviceType(Link, DeviceType);
-      if (!v.Passed()) return fail(v);
-      const int records = static_cast<int>(FillRecordTable(RecordTable));
-      ProgressBarProgrammation->SetPosition(0);
-      ProgressBarProgrammation->SetSmooth(true);
-      ProgressBarProgrammation->SetMaximum(records);
-      CheckStage = 2;
-      [[fallthrough]];  // the serial number in the same tick
-    }
-    case 2: {
-      const update::Verdict v = update::CheckSerialNumber(Link, SerialNumber);
-      if (v.kind == update::Verdict::Kind::LinkFailed) return fail(v);
-      CheckStage = 3;
+    case update::kCheckDeviceType:
+    case update::kCheckSerialNumber:
+      if (facts.type) DeviceType = *facts.type;
+      if (over && event.check == update::kCheckDeviceType) return fail();
+      if (stage == update::kCheckDeviceType) {
+        // The type passed: the bar is the records' from here on.
+        ProgressBarProgrammation->SetPosition(0);
+        ProgressBarProgrammation->SetSmooth(true);
+        ProgressBarProgrammation->SetMaximum(static_cast<int>(UpdateSession.RecordCount()));
+      }
+      if (!facts.serialNumber) return fail();  // the line broke while reading it
+      SerialNumber = *facts.serialNumber;
       // The number is shown, also when it is refused.
       LabelLigne2->SetText(wizard::FormatText(txt::CheckSerialNumber.Get(Language),
                                               {static_cast<unsigned long>(SerialNumber)}));
       LabelLigne2->SetVisible(true);
-      if (!v.Passed()) fail(v);
+      if (over) fail();
       return;
-    }
-    case 3: {
-      const update::Verdict v = update::CheckVersion(Link, VersionMajor, VersionMinor);
-      if (!v.Passed()) return fail(v);
+    case update::kCheckVersion:
+      if (facts.versionMajor && facts.versionMinor) {
+        VersionMajor = *facts.versionMajor;
+        VersionMinor = *facts.versionMinor;
+      }
+      if (over) return fail();
       LabelLigne3->SetText(Text(txt::CheckVersion));
       LabelLigne3->SetVisible(true);
-      CheckStage = 4;
       return;
-    }
-    case 4: {
-      LabelLigne4->SetText(Text(txt::CheckPreparing));
-      LabelLigne4->SetVisible(true);
-      const update::Verdict v = update::PrepareProgramming(Link);
-      if (!v.Passed()) return fail(v);
+    case update::kCheckProgramming:
+      if (over) return fail();
       TimerGestionSerie->SetEnabled(false);
       window->PostMessage(WM_STEP_DONE, 0);
       return;
-    }
     default:
       return;
   }
 }
 
 void TFormMj::TickRecord() {
-  const int i = RecordIndex;
-  RecordIndex = i + 1;
-  const int count = ProgressBarProgrammation->Maximum();
-  if (i >= count || RecordTable[i] == nullptr) {
-    // The table ended without an end record: nothing more to send, and no success to report.
-    TimerGestionSerie->SetEnabled(false);
-    window->PostMessage(WM_LINK_FAILED, 0);
-    return;
+  using update::SessionEvent;
+  if (UpdateSession.RecordAhead()) {
+    const int i = UpdateSession.RecordIndex;
+    const int count = static_cast<int>(UpdateSession.RecordCount());
+    LabelBarreProgression->SetText(
+        wizard::FormatText(txt::Progress.Get(Language), {static_cast<double>(i) / count * 100.0}));
+    ProgressBarProgrammation->SetPosition(std::min(i + 1, count));
+    // The bar stands one record ahead of the text and stops at its maximum.
+    ProgressBarProgrammation->SetPosition(
+        std::min(ProgressBarProgrammation->Position() + 1, count));
   }
-  LabelBarreProgression->SetText(
-      wizard::FormatText(txt::Progress.Get(Language), {static_cast<double>(i) / count * 100.0}));
-  ProgressBarProgrammation->SetPosition(std::min(i + 1, count));
-  // The bar stands one record ahead of the text and stops at its maximum.
-  ProgressBarProgrammation->SetPosition(std::min(ProgressBarProgrammation->Position() + 1, count));
-
-  const update::RecordResult result = update::ProgramRecord(Link, RecordTable[i]);
-  if (!result.verdict.Passed()) {
+  const SessionEvent event = UpdateSession.Advance();
+  if (event.kind != SessionEvent::Kind::Verdict) return;
+  if (!event.verdict.Passed()) {
+    // A failed record, or a table that ended without its end record: nothing more to send, and
+    // no success to report.
     TimerGestionSerie->SetEnabled(false);
-    window->PostMessage(WM_LINK_FAILED, result.verdict.error);
+    window->PostMessage(WM_LINK_FAILED, event.verdict.error);
     return;
   }
   // After the end record the timer keeps running: its message moves the wizard to step 10
   // before the next tick, which is step 10's finish.
-  if (result.endOfImage) window->PostMessage(WM_STEP_DONE, 0);
+  window->PostMessage(WM_STEP_DONE, 0);
 }
 
 void TFormMj::TickFinish() {
-  update::Finish(Link);
+  UpdateSession.GiveUp();
+  UpdateSession.Advance();
   TimerGestionSerie->SetEnabled(false);
 }

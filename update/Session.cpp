@@ -1,0 +1,186 @@
+#include "update/Session.h"
+
+#include <string>
+#include <utility>
+
+namespace update {
+
+namespace {
+
+SessionEvent Event(SessionEvent::Kind kind, std::uint32_t check = kCheckIdentity) {
+  SessionEvent event;
+  event.kind = kind;
+  event.check = check;
+  return event;
+}
+
+bool LinkBroke(const Verdict& verdict) {
+  return verdict.kind == Verdict::Kind::LinkFailed;
+}
+
+}  // namespace
+
+Session::Session(CP03& link, SessionOptions options) : link_(link), options_(std::move(options)) {
+  recordCount_ = options_.image ? FillRecordTable(options_.image, RecordTable)
+                                : FillRecordTable(RecordTable);
+}
+
+void Session::Restart() {
+  piece_ = Piece::Call;
+  RecordIndex = 0;
+  CheckStage = kCheckIdentity;
+  facts_ = {};
+  speed_ = loader::kCallSpeed;
+  speedRefused_ = false;
+  written_ = 0;
+  recordsDone_ = 0;
+}
+
+void Session::BeginChecks() {
+  piece_ = Piece::Check;
+  CheckStage = kCheckIdentity;
+}
+
+Session::Piece Session::Next() const {
+  return piece_;
+}
+
+bool Session::RecordAhead() const {
+  return piece_ == Piece::Record && RecordIndex >= 0 &&
+         static_cast<std::size_t>(RecordIndex) < recordCount_ && RecordTable[RecordIndex];
+}
+
+SessionEvent Session::Advance() {
+  switch (piece_) {
+    case Piece::Call:
+      return Call();
+    case Piece::Check:
+      return Check();
+    case Piece::Switch:
+      return Switch();
+    case Piece::Record:
+      return Record();
+    case Piece::Finish:
+      return Finish();
+    case Piece::Done:
+      break;
+  }
+  return Event(SessionEvent::Kind::Finished);
+}
+
+// One call: the port opened if it is not, then the call byte and its answer, within a second.
+SessionEvent Session::Call() {
+  SessionEvent event = Event(SessionEvent::Kind::Unanswered);
+  if (!link_.IsOpen()) {
+    if (const LinkError opened = link_.Open(); opened != LinkOk) {
+      event.error = opened;
+      event.portFailed = true;
+      return event;
+    }
+  }
+  if (const LinkError called = link_.Connect(1); called != LinkOk) {
+    event.error = called;
+    return event;
+  }
+  BeginChecks();
+  return Event(SessionEvent::Kind::Answered);
+}
+
+// The checks in the device's order: identity, device type and serial number together, version,
+// then programming mode. What each read is kept, also when it refuses; a broken line keeps
+// nothing of the check it broke.
+SessionEvent Session::Check() {
+  switch (CheckStage) {
+    case kCheckIdentity: {
+      std::string identity;
+      const Verdict v = options_.readRefusedIdentity ? CheckIdentity(link_, identity)
+                                                     : CheckIdentity(link_);
+      if (!LinkBroke(v)) facts_.identity = v.Passed() ? std::string("P03") : identity;
+      if (!v.Passed()) return Over(v, kCheckIdentity);
+      CheckStage = kCheckDeviceType;
+      return Event(SessionEvent::Kind::Checked, kCheckIdentity);
+    }
+    case kCheckDeviceType: {
+      std::uint32_t type = 0;
+      const Verdict v = CheckDeviceType(link_, type);
+      if (!LinkBroke(v)) facts_.type = type;
+      if (!v.Passed()) return Over(v, kCheckDeviceType);
+      CheckStage = kCheckSerialNumber;
+      [[fallthrough]];  // the serial number in the same piece
+    }
+    case kCheckSerialNumber: {
+      std::uint32_t serial = 0;
+      const Verdict v = CheckSerialNumber(link_, serial);
+      if (!LinkBroke(v)) facts_.serialNumber = serial;
+      if (!v.Passed()) return Over(v, kCheckSerialNumber);
+      CheckStage = kCheckVersion;
+      return Event(SessionEvent::Kind::Checked, kCheckSerialNumber);
+    }
+    case kCheckVersion: {
+      std::uint32_t major = 0, minor = 0;
+      const Verdict v = CheckVersion(link_, major, minor);
+      if (!LinkBroke(v)) {
+        facts_.versionMajor = major;
+        facts_.versionMinor = minor;
+      }
+      if (!v.Passed()) return Over(v, kCheckVersion);
+      if (!options_.program) return Over(Verdict::Pass(), kCheckVersion);
+      CheckStage = kCheckProgramming;
+      if (options_.speed != loader::kCallSpeed) piece_ = Piece::Switch;
+      return Event(SessionEvent::Kind::Checked, kCheckVersion);
+    }
+    case kCheckProgramming: {
+      const Verdict v = PrepareProgramming(link_);
+      if (!v.Passed()) return Over(v, kCheckProgramming);
+      BeginRecords();
+      return Event(SessionEvent::Kind::Checked, kCheckProgramming);
+    }
+    default:
+      return Over(Verdict::Fail(LinkOk), CheckStage);
+  }
+}
+
+// A loader that refuses the faster line stays at the call speed and is programmed there; any
+// other failure of the switch is the line's.
+SessionEvent Session::Switch() {
+  const LinkError error = link_.SetLoaderSpeed(options_.speed);
+  if (error == LinkBadAnswer) {
+    speedRefused_ = true;
+  } else if (error != LinkOk) {
+    return Over(Verdict::Fail(error), kCheckProgramming);
+  } else {
+    speed_ = options_.speed;
+  }
+  piece_ = Piece::Check;  // programming mode next
+  return Event(SessionEvent::Kind::Switched);
+}
+
+// One record of the table. A table that ends without its end record never had the version
+// written: that is a failure, never an update.
+SessionEvent Session::Record() {
+  const std::int32_t i = RecordIndex;
+  RecordIndex = i + 1;
+  if (i < 0 || static_cast<std::size_t>(i) >= recordCount_ || RecordTable[i] == nullptr)
+    return Over(Verdict::Fail(LinkOk));
+  const RecordResult result = ProgramRecord(link_, RecordTable[i], options_.stop);
+  written_ += result.written;
+  if (!result.verdict.Passed()) return Over(result.verdict);
+  recordsDone_ = static_cast<std::size_t>(i) + 1;
+  if (result.endOfImage) return Over(Verdict::Pass());
+  return Event(SessionEvent::Kind::Programmed);
+}
+
+SessionEvent Session::Finish() {
+  update::Finish(link_);
+  piece_ = Piece::Done;
+  return Event(SessionEvent::Kind::Finished);
+}
+
+SessionEvent Session::Over(const Verdict& verdict, std::uint32_t check) {
+  piece_ = Piece::Finish;
+  SessionEvent event = Event(SessionEvent::Kind::Verdict, check);
+  event.verdict = verdict;
+  return event;
+}
+
+}  // namespace update

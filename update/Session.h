@@ -1,0 +1,115 @@
+#pragma once
+// One update of one device, a piece at a time: a call, one check, the switch to a faster line,
+// one record, the finish. The wizard's timer runs one piece a tick on its own schedule; the
+// bench updater runs them back to back (UpdateRun) as fast as the line allows. The order of the
+// checks, what each one reads and what ends the update live here and nowhere else; what a
+// person sees of it is the caller's business.
+#include <cstddef>
+#include <cstdint>
+
+#include "link/Com_p03.h"
+#include "link/LoaderFacts.h"
+#include "update/DeviceFacts.h"
+#include "update/DeviceUpdate.h"
+#include "update/FirmwareRecord.h"
+
+namespace update {
+
+struct SessionOptions {
+  bool program = true;  // false: the checks only, then the finish
+  // The line speed for the programming, a speed of the loader's table; at the call speed the
+  // loader is not switched at all (the wizard).
+  std::int32_t speed = loader::kCallSpeed;
+  const FirmwareRecord* image = nullptr;  // the slots of the image; nullptr: the embedded one
+  StopRequested stop;                     // asked between two words of a record
+  // A loader that is not "P03" is asked once more for its identity, for a report; the wizard
+  // only needs to know that it is another one.
+  bool readRefusedIdentity = false;
+};
+
+// The device checks, by the number of the check that runs next.
+enum CheckStageNumber : std::uint32_t {
+  kCheckIdentity = 0,
+  kCheckDeviceType = 1,  // and the serial number in the same piece
+  kCheckSerialNumber = 2,
+  kCheckVersion = 3,
+  kCheckProgramming = 4,  // unlock and programming mode
+};
+
+// What one piece did.
+struct SessionEvent {
+  enum class Kind {
+    Unanswered,  // a call went unanswered; error: the call's code, or the open's (portFailed)
+    Answered,    // the loader answered a call: the checks come next
+    Checked,     // a check passed; check: which one (the device's facts hold what it read)
+    Switched,    // the line speed for the programming is settled (Speed(), SpeedRefused())
+    Programmed,  // one more record is in place (RecordIndex of RecordCount())
+    Verdict,     // the device work is over: only the finish is left; verdict says how it ended
+    Finished,    // programming left, the loader released, the port closed
+  };
+  Kind kind = Kind::Unanswered;
+  std::uint32_t check = kCheckIdentity;  // Checked, and a verdict given by a check
+  Verdict verdict;                       // Verdict: Passed is an update done (checks only:
+                                         // every check passed)
+  LinkError error = LinkOk;              // Unanswered
+  bool portFailed = false;               // Unanswered: the port could not be opened
+};
+
+class Session {
+ public:
+  enum class Piece { Call, Check, Switch, Record, Finish, Done };
+
+  explicit Session(CP03& link, SessionOptions options = {});
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Starts over with a call, for a new device or another try; the record index goes back to the
+  // first record and the facts are forgotten.
+  void Restart();
+  // The checks start over from the identity (the loader has answered).
+  void BeginChecks();
+  // The records go on from RecordIndex (programming mode is on).
+  void BeginRecords() { piece_ = Piece::Record; }
+  // The next piece is a record of the table, not the end of a table without an end record.
+  bool RecordAhead() const;
+  // The piece the next Advance runs.
+  Piece Next() const;
+  // Runs the next piece and tells what it did. After the verdict the next piece is the finish;
+  // after the finish there is nothing more to do (Done) until Restart.
+  SessionEvent Advance();
+  // Gives the update up where it stands: the next piece is the finish.
+  void GiveUp() { piece_ = Piece::Finish; }
+
+  const DeviceFacts& Facts() const { return facts_; }
+  std::size_t RecordCount() const { return recordCount_; }
+  std::int32_t Speed() const { return speed_; }
+  bool SpeedRefused() const { return speedRefused_; }
+  std::uint32_t Written() const { return written_; }  // program words and EEPROM cells
+  std::size_t RecordsDone() const { return recordsDone_; }  // records programmed
+  const SessionOptions& Options() const { return options_; }
+
+  // The records of the image, the next one to program, and the next device check.
+  ::RecordTable RecordTable{};
+  std::int32_t RecordIndex = 0;
+  std::uint32_t CheckStage = kCheckIdentity;
+
+ private:
+  SessionEvent Call();
+  SessionEvent Check();
+  SessionEvent Switch();
+  SessionEvent Record();
+  SessionEvent Finish();
+  SessionEvent Over(const Verdict& verdict, std::uint32_t check = kCheckIdentity);
+
+  CP03& link_;
+  SessionOptions options_;
+  Piece piece_ = Piece::Call;
+  DeviceFacts facts_;
+  std::size_t recordCount_ = 0;
+  std::int32_t speed_ = loader::kCallSpeed;
+  bool speedRefused_ = false;
+  std::uint32_t written_ = 0;
+  std::size_t recordsDone_ = 0;
+};
+
+}  // namespace update
