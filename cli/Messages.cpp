@@ -90,8 +90,8 @@ void AddOtherReaders(const ReportContext& context, DeviceReport& out) {
     return;
   }
 #if !defined(_WIN32)
-  out.remedy += "; another program may be reading this port: sudo fuser -v " +
-                context.port.device + " names it";
+  out.remedy += "; another program may be reading this port: sudo fuser -v " + context.port.device +
+                " names it";
 #endif
 }
 

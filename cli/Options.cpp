@@ -37,8 +37,7 @@ constexpr unsigned kMaxWaitSeconds = 3600;
 
 // Plain decimal digits only: no sign, no exponent, no fraction, no 0x, nothing around them.
 std::optional<unsigned long> Decimal(const std::string& text) {
-  if (text.empty() || text.size() > 9 ||
-      text.find_first_not_of("0123456789") != std::string::npos)
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
     return std::nullopt;
   return std::stoul(text);
 }
@@ -47,7 +46,9 @@ std::string LoaderSpeedList() {
   std::string list;
   const std::size_t count = loader::kSpeedCount;
   for (std::size_t i = 0; i < count; ++i)
-    list += (i == 0 ? "" : i + 1 == count ? " or " : ", ") +
+    list += (i == 0           ? ""
+             : i + 1 == count ? " or "
+                              : ", ") +
             std::to_string(loader::kSpeedSteps[i].bitsPerSecond);
   return list;
 }
@@ -61,13 +62,12 @@ struct ValueRule {
   bool (*accepts)(const std::string& value);
 };
 
-const ValueRule kSpeedRule{
-    "--speed", "a speed of the loader",
-    [] { return "give one of " + LoaderSpeedList() + " (bit/s)"; },
-    [](const std::string& v) {
-      const auto n = Decimal(v);
-      return n && loader::IsLoaderSpeed(static_cast<std::int32_t>(*n));
-    }};
+const ValueRule kSpeedRule{"--speed", "a speed of the loader",
+                           [] { return "give one of " + LoaderSpeedList() + " (bit/s)"; },
+                           [](const std::string& v) {
+                             const auto n = Decimal(v);
+                             return n && loader::IsLoaderSpeed(static_cast<std::int32_t>(*n));
+                           }};
 const ValueRule kWaitRule{
     "--wait", "a number of seconds",
     [] { return "give whole seconds from 0 to " + std::to_string(kMaxWaitSeconds); },
@@ -90,7 +90,9 @@ std::string Refusal(const ValueRule& rule, const std::string& value) {
 
 CLI::Validator Check(const ValueRule& rule) {
   return CLI::Validator(
-      [&rule](std::string& value) { return rule.accepts(value) ? std::string() : Refusal(rule, value); },
+      [&rule](std::string& value) {
+        return rule.accepts(value) ? std::string() : Refusal(rule, value);
+      },
       "", rule.option);
 }
 
@@ -101,7 +103,8 @@ std::optional<std::string> EmptyAssignment(int argc, const char* const* argv) {
     const std::string arg = argv[i];
     if (arg == "--") break;
     for (const ValueRule* rule : kValueRules)
-      if (arg == std::string(rule->option) + "=") return std::string(rule->option) + ": " + Refusal(*rule, "");
+      if (arg == std::string(rule->option) + "=")
+        return std::string(rule->option) + ": " + Refusal(*rule, "");
   }
   return std::nullopt;
 }

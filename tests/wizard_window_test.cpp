@@ -90,8 +90,8 @@ TEST_F(WizardWindowTest, FieldsStartAsTheConstructorSetsThem) {
   EXPECT_EQ(form.Language, 0);
   EXPECT_EQ(form.ConnectImageWidth, 362);
   EXPECT_EQ(form.PortIndex, 0);
-  EXPECT_EQ(form.CheckStage, 0u);
-  EXPECT_EQ(form.RecordIndex, 0);
+  EXPECT_EQ(form.UpdateSession.CheckStage, 0u);
+  EXPECT_EQ(form.UpdateSession.RecordIndex, 0);
   EXPECT_EQ(form.PortList->Count(), 2);  // the constructor's refresh
   EXPECT_EQ(form.PreferredPort, "COM33 (ttyUSB0) : TALVIRE");
   EXPECT_TRUE(form.TimerGestionSerie->Enabled());

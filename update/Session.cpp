@@ -21,8 +21,8 @@ bool LinkBroke(const Verdict& verdict) {
 }  // namespace
 
 Session::Session(CP03& link, SessionOptions options) : link_(link), options_(std::move(options)) {
-  recordCount_ = options_.image ? FillRecordTable(options_.image, RecordTable)
-                                : FillRecordTable(RecordTable);
+  recordCount_ =
+      options_.image ? FillRecordTable(options_.image, RecordTable) : FillRecordTable(RecordTable);
 }
 
 void Session::Restart() {
@@ -93,8 +93,8 @@ SessionEvent Session::Check() {
   switch (CheckStage) {
     case kCheckIdentity: {
       std::string identity;
-      const Verdict v = options_.readRefusedIdentity ? CheckIdentity(link_, identity)
-                                                     : CheckIdentity(link_);
+      const Verdict v =
+          options_.readRefusedIdentity ? CheckIdentity(link_, identity) : CheckIdentity(link_);
       if (!LinkBroke(v)) facts_.identity = v.Passed() ? std::string("P03") : identity;
       if (!v.Passed()) return Over(v, kCheckIdentity);
       CheckStage = kCheckDeviceType;

@@ -84,7 +84,7 @@ class Session {
   std::size_t RecordCount() const { return recordCount_; }
   std::int32_t Speed() const { return speed_; }
   bool SpeedRefused() const { return speedRefused_; }
-  std::uint32_t Written() const { return written_; }  // program words and EEPROM cells
+  std::uint32_t Written() const { return written_; }        // program words and EEPROM cells
   std::size_t RecordsDone() const { return recordsDone_; }  // records programmed
   const SessionOptions& Options() const { return options_; }
 

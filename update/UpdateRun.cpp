@@ -31,7 +31,10 @@ bool Pause(std::uint64_t ms, const std::function<bool()>& stop) {
 class Run {
  public:
   Run(CP03& link, const RunOptions& options, RunObserver& observer)
-      : link_(link), options_(options), observer_(observer), session_(link, SessionOptionsOf(options)) {}
+      : link_(link),
+        options_(options),
+        observer_(observer),
+        session_(link, SessionOptionsOf(options)) {}
 
   RunResult Go() {
     const std::uint64_t start = Now();
@@ -104,8 +107,7 @@ class Run {
     result_.stage = Stage::Checking;
     observer_.OnStage(Stage::Checking);
     Verdict verdict = Verdict::Pass();
-    while (session_.Next() == Session::Piece::Check &&
-           session_.CheckStage < kCheckProgramming) {
+    while (session_.Next() == Session::Piece::Check && session_.CheckStage < kCheckProgramming) {
       const SessionEvent event = session_.Advance();
       if (event.kind == SessionEvent::Kind::Verdict) {
         verdict = event.verdict;
@@ -223,7 +225,8 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 bool PortMissing(LinkError error) {
-  return IsSystemError(error) && platform::ClassifyPortError(error) == platform::PortFailure::Missing;
+  return IsSystemError(error) &&
+         platform::ClassifyPortError(error) == platform::PortFailure::Missing;
 }
 
 RunResult RunUpdate(CP03& link, const RunOptions& options, RunObserver& observer) {

@@ -41,8 +41,9 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
     }
     const bool tick = msg.hwnd == wizard && msg.message == WM_TIMER &&
                       msg.wParam == ui::win32::WizardWindow::kTimerId;
-    const bool endRecord = tick && form.WizardStep == 9 &&
-                           form.RecordIndex == form.ProgressBarProgrammation->Maximum() - 1;
+    const bool endRecord =
+        tick && form.WizardStep == 9 &&
+        form.UpdateSession.RecordIndex == form.ProgressBarProgrammation->Maximum() - 1;
     if (tick && form.WizardStep >= 9)
       order.push_back("tick on step " + std::to_string(form.WizardStep));
     if (msg.hwnd == wizard && msg.message == WM_STEP_DONE && form.WizardStep >= 9)
@@ -54,7 +55,8 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
   ASSERT_GE(order.size(), 3u);
   const std::vector<std::string> tail(order.end() - 3, order.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"tick on step 9", "step done", "tick on step 10"}));
-  EXPECT_EQ(form.RecordIndex, form.ProgressBarProgrammation->Maximum());  // none read past it
+  EXPECT_EQ(form.UpdateSession.RecordIndex,
+            form.ProgressBarProgrammation->Maximum());  // none read past it
   EXPECT_EQ(wintest::TextOf(window.Controls().EditEtape), L"Etape n° 10 sur 10");
   EXPECT_EQ(wintest::TextOf(window.Controls().LabelTitreEtape), L"Mise à jour réussie");
   EXPECT_FALSE(form.Link.IsOpen());  // step 10's tick released the device and closed the port
