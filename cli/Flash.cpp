@@ -31,7 +31,7 @@ void Error(const std::string& text) {
   std::fprintf(stderr, "orb42-flash: %s\n", text.c_str());
 }
 
-int List(const Settings& s) {
+int List(const Job& s) {
   const auto listed = ListPorts();
   if (!listed || listed->empty()) {
     Error("no serial port found in " + platform::SerialDeviceMapSource());
@@ -54,7 +54,7 @@ int List(const Settings& s) {
 }
 
 // The ports named, or every bridge; nullopt (with the message given) when the run cannot start.
-std::optional<std::vector<Port>> ChoosePorts(const Settings& s, int& code) {
+std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
   std::vector<Port> ports;
   if (s.all) {
     ports = BridgePorts();
@@ -67,7 +67,7 @@ std::optional<std::vector<Port>> ChoosePorts(const Settings& s, int& code) {
     }
     return ports;
   }
-  for (const std::string& argument : s.ports) {
+  for (const std::string& argument : s.portArguments) {
     std::string error;
     const std::optional<Port> port = PortFromArgument(argument, &error);
     if (!port) {
@@ -87,64 +87,49 @@ std::optional<std::vector<Port>> ChoosePorts(const Settings& s, int& code) {
   return ports;
 }
 
-std::unique_ptr<Reporter> ChooseReporter(const Settings& s, const RunSetup& setup) {
-  if (s.json) return MakeJsonReporter(setup, stdout, s.quiet);
-  if (s.quiet) return MakeQuietReporter(setup, stderr);
-  if (terminal::IsTerminal(stdout)) {
-    return MakeTerminalReporter(setup, stdout, terminal::Width(stdout));
-  }
-  return MakePlainReporter(setup, stdout);
+std::unique_ptr<Reporter> ChooseReporter(const Job& job) {
+  if (job.json) return MakeJsonReporter(job, stdout);
+  if (job.quiet) return MakeQuietReporter(job, stderr);
+  if (terminal::IsTerminal(stdout))
+    return MakeTerminalReporter(job, stdout, terminal::Width(stdout));
+  return MakePlainReporter(job, stdout);
 }
 
-int Work(const Settings& s) {
+int Work(Job& job) {
   int code = kExitUpdated;
-  const std::optional<std::vector<Port>> ports = ChoosePorts(s, code);
+  std::optional<std::vector<Port>> ports = ChoosePorts(job, code);
   if (!ports) return code;
+  job.ports = std::move(*ports);
 
   LoadedFirmware firmware;
-  RunSetup setup;
-  if (!s.firmware.empty()) {
-    firmware = LoadFirmware(s.firmware);
+  if (!job.firmware.empty()) {
+    firmware = LoadFirmware(job.firmware);
     for (const std::string& message : firmware.messages)
       std::fprintf(stderr, "%s\n", message.c_str());
     if (!firmware.ok) {
       Error("the firmware file was refused: nothing was sent to any device");
       return kExitUsage;
     }
-    setup.records = firmware.records;
+    job.image = firmware.slots.data();
+    job.records = firmware.records;
   } else {
-    RecordTable table{};
-    setup.records = FillRecordTable(table);
+    job.records = CountRecords(FirmwareImage);
   }
 
   LogFile log;
   std::string error;
-  if (!s.log.empty() && !log.Open(s.log, &error)) {
+  if (!job.log.empty() && !log.Open(job.log, &error)) {
     Error(error);
     return kExitUsage;
   }
 
-  setup.ports = *ports;
-  setup.info = s.command == Command::Info;
-  setup.loop = s.loop;
-  setup.speed = s.speed;
-  setup.waitSeconds = s.waitSeconds;
-  setup.firmware = s.firmware;
-  std::unique_ptr<Reporter> reporter = ChooseReporter(s, setup);
-
-  WorkSettings work;
-  work.info = setup.info;
-  work.loop = s.loop;
-  work.speed = s.speed;
-  work.waitSeconds = s.waitSeconds;
-  work.image = firmware.ok ? firmware.slots.data() : nullptr;
-
+  std::unique_ptr<Reporter> reporter = ChooseReporter(job);
   terminal::OnInterrupt(&stopRequested);
   reporter->Begin();
   std::vector<std::unique_ptr<PortWorker>> workers;
-  for (std::size_t i = 0; i < setup.ports.size(); ++i) {
-    workers.push_back(std::make_unique<PortWorker>(i, setup.ports[i], work, *reporter,
-                                                   s.log.empty() ? nullptr : &log, stopRequested));
+  for (std::size_t i = 0; i < job.ports.size(); ++i) {
+    workers.push_back(std::make_unique<PortWorker>(
+        i, job, *reporter, job.log.empty() ? nullptr : &log, stopRequested));
   }
   for (auto& worker : workers) worker->Start();
   bool announced = false;
@@ -168,7 +153,7 @@ int Work(const Settings& s) {
     }
   }
   summary.interrupted = stopRequested;
-  summary.log = s.log;
+  summary.log = job.log;
   summary.logLinesLost = log.LinesLost();
   if (summary.logLinesLost > 0) summary.code = MostSerious(summary.code, kExitLogFailed);
   reporter->End(summary);
@@ -178,12 +163,12 @@ int Work(const Settings& s) {
 }  // namespace
 
 int Main(int argc, const char* const* argv) {
-  Settings settings;
-  if (const std::optional<int> code = ParseCommandLine(argc, argv, settings, std::cout, std::cerr))
+  Job job;
+  if (const std::optional<int> code = ParseCommandLine(argc, argv, job, std::cout, std::cerr))
     return *code;
   std::cout.flush();
-  if (settings.command == Command::List) return List(settings);
-  return Work(settings);
+  if (job.command == Command::List) return List(job);
+  return Work(job);
 }
 
 }  // namespace flash

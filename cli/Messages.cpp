@@ -80,18 +80,17 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
 
 // Another program reading the port takes the device's answers, and the line then looks
 // silent: a time-out names it when it was seen, and otherwise says how to find it.
-void AddOtherReaders(const ReportContext& context, DeviceReport& out) {
-  if (!context.otherReaders.empty()) {
+void AddOtherReaders(const std::vector<std::string>& readers, const Port& port, DeviceReport& out) {
+  if (!readers.empty()) {
     std::string names;
-    for (const std::string& reader : context.otherReaders)
-      names += (names.empty() ? "" : ", ") + reader;
+    for (const std::string& reader : readers) names += (names.empty() ? "" : ", ") + reader;
     out.cause += "; another program is reading this port: " + names;
     out.remedy += "; close " + names + ", which takes the device's answers";
     return;
   }
 #if !defined(_WIN32)
-  out.remedy += "; another program may be reading this port: sudo fuser -v " + context.port.device +
-                " names it";
+  out.remedy +=
+      "; another program may be reading this port: sudo fuser -v " + port.device + " names it";
 #endif
 }
 
@@ -195,7 +194,8 @@ std::string Seconds(std::uint64_t ms) {
   return text;
 }
 
-DeviceReport Explain(const update::RunResult& r, const ReportContext& context) {
+DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& port,
+                     const std::vector<std::string>& otherReaders) {
   DeviceReport out;
   out.result = r;
   out.code = ExitCodeOf(r.outcome);
@@ -206,7 +206,7 @@ DeviceReport Explain(const update::RunResult& r, const ReportContext& context) {
       out.line = "updated " + version + " -> " + NewVersion() + " in " + Seconds(r.updateMs) +
                  " s at " + std::to_string(r.speed) + " bit/s";
       if (r.speedRefused) {
-        out.line += " (the loader refused " + std::to_string(context.askedSpeed) + " bit/s)";
+        out.line += " (the loader refused " + std::to_string(job.speed) + " bit/s)";
       }
       break;
     case Outcome::WouldUpdate:
@@ -227,23 +227,23 @@ DeviceReport Explain(const update::RunResult& r, const ReportContext& context) {
       break;
     case Outcome::NoAnswer:
       out.line = "no answer";
-      out.cause = "no answer from the device" +
-                  (context.waitSeconds ? " within " + std::to_string(*context.waitSeconds) + " s"
-                                       : std::string());
+      out.cause =
+          "no answer from the device" +
+          (job.waitSeconds ? " within " + std::to_string(*job.waitSeconds) + " s" : std::string());
       if (r.error != LinkOk && r.error != LinkTimeout)
         out.cause += " (" + LinkErrorText(r.error) + ")";
       out.remedy =
           "switch the device on once the port is being called; check the cable and "
           "that " +
-          context.port.com + " is the cable's port (orb42-flash list)";
-      AddOtherReaders(context, out);
+          port.com + " is the cable's port (orb42-flash list)";
+      AddOtherReaders(otherReaders, port, out);
       break;
     case Outcome::PortFailed:
-      ExplainPort(r, context.port, out);
+      ExplainPort(r, port, out);
       break;
     case Outcome::LinkFailed:
       ExplainLinkFailure(r, out);
-      if (r.error == LinkTimeout) AddOtherReaders(context, out);
+      if (r.error == LinkTimeout) AddOtherReaders(otherReaders, port, out);
       break;
     case Outcome::Stopped:
       if (r.programmingBegun) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/ExitCodes.h"
+#include "cli/Job.h"
 #include "cli/Ports.h"
 #include "update/UpdateRun.h"
 
@@ -24,16 +25,9 @@ struct DeviceReport {
   bool stoppedHalfWay = false;
 };
 
-struct ReportContext {
-  const Port& port;
-  bool info = false;  // checks only
-  std::optional<unsigned> waitSeconds;
-  std::int32_t askedSpeed = 115200;
-  // The other processes that were reading the port when a line fell silent (Linux).
-  std::vector<std::string> otherReaders;
-};
-
-DeviceReport Explain(const update::RunResult& result, const ReportContext& context);
+// otherReaders: the other processes that were reading the port when a line fell silent (Linux).
+DeviceReport Explain(const update::RunResult& result, const Job& job, const Port& port,
+                     const std::vector<std::string>& otherReaders = {});
 
 // The outcome for scripts (--json, --log): "updated", "refused-serial-number", ...
 std::string OutcomeKey(const update::RunResult& result);

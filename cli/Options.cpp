@@ -110,8 +110,8 @@ std::optional<std::string> EmptyAssignment(int argc, const char* const* argv) {
 }
 
 // The options that info and update share.
-void AddCallOptions(CLI::App& command, Settings& s, std::string& waitSeconds) {
-  command.add_option("PORT", s.ports, "the ports of the devices (COM33 or /dev/ttyUSB0)");
+void AddCallOptions(CLI::App& command, Job& s, std::string& waitSeconds) {
+  command.add_option("PORT", s.portArguments, "the ports of the devices (COM33 or /dev/ttyUSB0)");
   command.add_flag("--all", s.all, "every port behind the device's own bridge (' : TALVIRE')");
   command
       .add_option("--wait", waitSeconds,
@@ -133,8 +133,8 @@ void AddCallOptions(CLI::App& command, Settings& s, std::string& waitSeconds) {
 
 }  // namespace
 
-std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings& s,
-                                    std::ostream& out, std::ostream& err) {
+std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, std::ostream& out,
+                                    std::ostream& err) {
   CLI::App app{
       "orb42-flash: updates the firmware of ORB42TLX remote controls to version 1.5 "
       "from a service bench, several ports at once, with every check of the wizard.",
@@ -211,7 +211,7 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Settings&
   s.waitSeconds = s.loop ? std::nullopt
                          : std::optional<unsigned>(static_cast<unsigned>(
                                *Decimal(info->parsed() ? infoWait : updateWait)));
-  if (!s.all && s.ports.empty()) {
+  if (!s.all && s.portArguments.empty()) {
     err << used->get_name() << ": name the ports (PORT...) or give --all\n"
         << "Run with --help for more information.\n";
     return kExitUsage;

@@ -2,9 +2,9 @@
 
 namespace flash {
 
-std::string DeviceLabel(const RunSetup& setup, std::size_t port, unsigned sequence) {
-  std::string label = setup.ports.at(port).Label();
-  if (setup.loop) label += " #" + std::to_string(sequence);
+std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence) {
+  std::string label = job.ports.at(port).Label();
+  if (job.loop) label += " #" + std::to_string(sequence);
   return label;
 }
 
@@ -13,21 +13,21 @@ void Reporter::Problem(const std::string& text) {
   std::fflush(stderr);
 }
 
-std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& summary) {
+std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary) {
   std::vector<std::string> lines;
   std::size_t good = 0;
   for (const DeviceReport& r : summary.reports) good += r.code == kExitUpdated ? 1 : 0;
   const std::size_t count = summary.reports.size();
   const std::size_t bad = count - good;
   std::string counts = std::to_string(count) + (count == 1 ? " device: " : " devices: ");
-  counts += setup.info
+  counts += job.Info()
                 ? std::to_string(good) + " would be updated, " + std::to_string(bad) + " would not"
                 : std::to_string(good) + " updated, " + std::to_string(bad) + " not updated";
   lines.push_back(counts + ".");
   std::string halfWay;
   for (const DeviceReport& r : summary.reports) {
     if (r.code == kExitUpdated) continue;
-    const std::string who = WhoText(DeviceLabel(setup, r.port, r.sequence), r.result.device);
+    const std::string who = WhoText(DeviceLabel(job, r.port, r.sequence), r.result.device);
     lines.push_back("  " + who + ": " + r.line);
     if (!r.cause.empty()) lines.push_back("      cause: " + r.cause);
     if (!r.remedy.empty()) lines.push_back("      remedy: " + r.remedy);
@@ -37,7 +37,7 @@ std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& s
     lines.push_back("Stopped half-way, not updated, can be updated again: " + halfWay + ".");
   }
   if (summary.interrupted)
-    lines.push_back(setup.loop ? "Ended by Ctrl-C." : "Interrupted by Ctrl-C.");
+    lines.push_back(job.loop ? "Ended by Ctrl-C." : "Interrupted by Ctrl-C.");
   if (summary.logLinesLost > 0)
     lines.push_back(std::to_string(summary.logLinesLost) +
                     (summary.logLinesLost == 1 ? " line" : " lines") +

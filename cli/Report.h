@@ -10,38 +10,26 @@
 #include <string>
 #include <vector>
 
+#include "cli/Job.h"
 #include "cli/Messages.h"
 #include "cli/Ports.h"
 #include "update/UpdateRun.h"
 
 namespace flash {
 
-struct RunSetup {
-  std::vector<Port> ports;
-  bool info = false;  // checks only
-  bool loop = false;
-  std::int32_t speed = 115200;
-  std::optional<unsigned> waitSeconds;
-  std::string firmware;  // empty: the built-in image
-  std::size_t records = 0;
-};
-
 struct RunSummary {
   std::vector<DeviceReport> reports;  // every device of every port, in the order they ended
   ExitCode code = kExitUpdated;
-  bool interrupted = false;  // Ctrl-C
+  bool interrupted = false;      // Ctrl-C
   std::size_t logLinesLost = 0;  // --log lines that could not be written
   std::string log;               // the --log file
 };
 
-class Reporter {
+// The run's observer: the workers' runs tell it their events directly, each with its port and
+// device number (update::RunId).
+class Reporter : public update::RunObserver {
  public:
-  virtual ~Reporter() = default;
   virtual void Begin() {}
-  virtual void Stage(std::size_t /*port*/, unsigned /*sequence*/, update::Stage /*stage*/) {}
-  virtual void Device(std::size_t /*port*/, const update::DeviceFacts& /*facts*/) {}
-  virtual void Speed(std::size_t /*port*/, std::int32_t /*bitsPerSecond*/, bool /*refused*/) {}
-  virtual void Progress(std::size_t /*port*/, std::size_t /*done*/, std::size_t /*count*/) {}
   // --loop: the device just done must go before device `next` is called.
   virtual void Waiting(std::size_t /*port*/, unsigned /*next*/) {}
   virtual void Result(const DeviceReport& report) = 0;
@@ -52,16 +40,16 @@ class Reporter {
   virtual void End(const RunSummary& summary) = 0;
 };
 
-std::unique_ptr<Reporter> MakeTerminalReporter(const RunSetup& setup, std::FILE* out, int width);
-std::unique_ptr<Reporter> MakePlainReporter(const RunSetup& setup, std::FILE* out);
-std::unique_ptr<Reporter> MakeJsonReporter(const RunSetup& setup, std::FILE* out, bool quiet);
-std::unique_ptr<Reporter> MakeQuietReporter(const RunSetup& setup, std::FILE* err);
+std::unique_ptr<Reporter> MakeTerminalReporter(const Job& job, std::FILE* out, int width);
+std::unique_ptr<Reporter> MakePlainReporter(const Job& job, std::FILE* out);
+std::unique_ptr<Reporter> MakeJsonReporter(const Job& job, std::FILE* out);
+std::unique_ptr<Reporter> MakeQuietReporter(const Job& job, std::FILE* err);
 
 // The closing lines for people: the counts, then each device that was not updated with its cause
 // and remedy, and the ones stopped half-way.
-std::vector<std::string> SummaryLines(const RunSetup& setup, const RunSummary& summary);
+std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary);
 
 // "COM33 (ttyUSB0)", or "COM33 (ttyUSB0) #2" for the second device of a --loop.
-std::string DeviceLabel(const RunSetup& setup, std::size_t port, unsigned sequence);
+std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence);
 
 }  // namespace flash

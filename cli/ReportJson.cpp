@@ -22,46 +22,51 @@ Json FactsJson(const update::DeviceFacts& d) {
 
 class JsonReporter final : public Reporter {
  public:
-  JsonReporter(const RunSetup& setup, std::FILE* out, bool quiet)
-      : setup_(setup), out_(out), quiet_(quiet), percent_(setup.ports.size(), -1) {}
+  JsonReporter(const Job& job, std::FILE* out)
+      : job_(job), out_(out), quiet_(job.quiet), percent_(job.ports.size(), -1) {}
 
   void Begin() override {
     Json ports = Json::array();
-    for (const Port& p : setup_.ports) ports.push_back({{"port", p.com}, {"device", p.device}});
+    for (const Port& p : job_.ports) ports.push_back({{"port", p.com}, {"device", p.device}});
     Json j = {{"event", "start"},
-              {"command", setup_.info ? "info" : "update"},
+              {"command", job_.Info() ? "info" : "update"},
               {"ports", ports},
-              {"wait_seconds", setup_.waitSeconds ? Json(*setup_.waitSeconds) : Json(nullptr)}};
-    if (!setup_.info) {
-      j["speed"] = setup_.speed;
-      j["loop"] = setup_.loop;
-      j["firmware"] = setup_.firmware.empty() ? Json("built-in") : Json(setup_.firmware);
-      j["records"] = setup_.records;
+              {"wait_seconds", job_.waitSeconds ? Json(*job_.waitSeconds) : Json(nullptr)}};
+    if (!job_.Info()) {
+      j["speed"] = job_.speed;
+      j["loop"] = job_.loop;
+      j["firmware"] = job_.firmware.empty() ? Json("built-in") : Json(job_.firmware);
+      j["records"] = job_.records;
     }
     Emit(j);
   }
 
-  void Stage(std::size_t port, unsigned sequence, update::Stage stage) override {
+  void OnStage(update::RunId id, update::Stage stage) override {
+    const std::size_t port = id.port;
+    const unsigned sequence = id.device;
     Json j = Head("stage", port, sequence);
     j["stage"] = update::StageName(stage);
     Emit(j);
   }
 
-  void Device(std::size_t port, const update::DeviceFacts& facts) override {
-    Json j = {{"event", "device"}, {"port", setup_.ports[port].com}};
+  void OnDevice(update::RunId id, const update::DeviceFacts& facts) override {
+    const std::size_t port = id.port;
+    Json j = {{"event", "device"}, {"port", job_.ports[port].com}};
     j.update(FactsJson(facts));
     Emit(j);
   }
 
-  void Speed(std::size_t port, std::int32_t bitsPerSecond, bool refused) override {
+  void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
+    const std::size_t port = id.port;
     Emit({{"event", "speed"},
-          {"port", setup_.ports[port].com},
+          {"port", job_.ports[port].com},
           {"bps", bitsPerSecond},
           {"refused", refused}});
   }
 
   // One event each time the whole percentage moves on.
-  void Progress(std::size_t port, std::size_t done, std::size_t count) override {
+  void OnProgress(update::RunId id, std::size_t done, std::size_t count) override {
+    const std::size_t port = id.port;
     if (quiet_ || count == 0) return;
     const int percent = static_cast<int>(100 * done / count);
     {
@@ -70,14 +75,14 @@ class JsonReporter final : public Reporter {
       percent_[port] = percent;
     }
     Emit({{"event", "progress"},
-          {"port", setup_.ports[port].com},
+          {"port", job_.ports[port].com},
           {"records", done},
           {"of", count},
           {"percent", percent}});
   }
 
   void Waiting(std::size_t port, unsigned next) override {
-    Emit({{"event", "waiting"}, {"port", setup_.ports[port].com}, {"next_device", next}});
+    Emit({{"event", "waiting"}, {"port", job_.ports[port].com}, {"next_device", next}});
   }
 
   void Result(const DeviceReport& r) override {
@@ -112,15 +117,15 @@ class JsonReporter final : public Reporter {
     for (const DeviceReport& r : summary.reports) {
       good += r.code == kExitUpdated ? 1 : 0;
       if (r.stoppedHalfWay) {
-        Json who = {{"port", setup_.ports[r.port].com}, {"device_no", r.sequence}};
+        Json who = {{"port", job_.ports[r.port].com}, {"device_no", r.sequence}};
         who.update(FactsJson(r.result.device));
         halfWay.push_back(who);
       }
     }
     Emit({{"event", "summary"},
           {"devices", summary.reports.size()},
-          {setup_.info ? "would_update" : "updated", good},
-          {setup_.info ? "would_not_update" : "not_updated", summary.reports.size() - good},
+          {job_.Info() ? "would_update" : "updated", good},
+          {job_.Info() ? "would_not_update" : "not_updated", summary.reports.size() - good},
           {"half_way", halfWay},
           {"interrupted", summary.interrupted},
           {"log_lines_lost", summary.logLinesLost},
@@ -129,7 +134,7 @@ class JsonReporter final : public Reporter {
 
  private:
   Json Head(const char* event, std::size_t port, unsigned sequence) const {
-    return {{"event", event}, {"port", setup_.ports[port].com}, {"device_no", sequence}};
+    return {{"event", event}, {"port", job_.ports[port].com}, {"device_no", sequence}};
   }
 
   // A device's bytes never break the line: anything that is not UTF-8 is replaced.
@@ -140,7 +145,7 @@ class JsonReporter final : public Reporter {
     std::fflush(out_);
   }
 
-  const RunSetup& setup_;
+  const Job& job_;
   std::FILE* out_;
   const bool quiet_;
   std::mutex mutex_;
@@ -149,8 +154,8 @@ class JsonReporter final : public Reporter {
 
 }  // namespace
 
-std::unique_ptr<Reporter> MakeJsonReporter(const RunSetup& setup, std::FILE* out, bool quiet) {
-  return std::make_unique<JsonReporter>(setup, out, quiet);
+std::unique_ptr<Reporter> MakeJsonReporter(const Job& job, std::FILE* out) {
+  return std::make_unique<JsonReporter>(job, out);
 }
 
 }  // namespace flash

@@ -10,22 +10,25 @@ namespace {
 
 class PlainReporter final : public Reporter {
  public:
-  PlainReporter(const RunSetup& setup, std::FILE* out) : setup_(setup), out_(out) {
-    quarters_.assign(setup.ports.size(), 0);
-    sequence_.assign(setup.ports.size(), 1);
+  PlainReporter(const Job& job, std::FILE* out) : job_(job), out_(out) {
+    quarters_.assign(job.ports.size(), 0);
+    sequence_.assign(job.ports.size(), 1);
   }
 
-  void Stage(std::size_t port, unsigned sequence, update::Stage stage) override {
+  void OnStage(update::RunId id, update::Stage stage) override {
+    const std::size_t port = id.port;
+    const unsigned sequence = id.device;
     std::lock_guard lock(mutex_);
     sequence_[port] = sequence;
     if (stage == update::Stage::Calling) {
-      Line(port, setup_.waitSeconds
-                     ? "calling the device (up to " + std::to_string(*setup_.waitSeconds) + " s)"
+      Line(port, job_.waitSeconds
+                     ? "calling the device (up to " + std::to_string(*job_.waitSeconds) + " s)"
                      : std::string("calling the device (until Ctrl-C)"));
     }
   }
 
-  void Device(std::size_t port, const update::DeviceFacts& d) override {
+  void OnDevice(update::RunId id, const update::DeviceFacts& d) override {
+    const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
     std::string text = "identity " + (d.identity ? "\"" + Printable(*d.identity) + "\"" : "?");
     if (d.type) text += ", device type " + std::to_string(*d.type);
@@ -34,16 +37,18 @@ class PlainReporter final : public Reporter {
     Line(port, text);
   }
 
-  void Speed(std::size_t port, std::int32_t bitsPerSecond, bool refused) override {
+  void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
+    const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
     quarters_[port] = 0;
-    Line(port, refused ? "the loader refused " + std::to_string(setup_.speed) +
+    Line(port, refused ? "the loader refused " + std::to_string(job_.speed) +
                              " bit/s: programming at " + std::to_string(bitsPerSecond) + " bit/s"
                        : "programming at " + std::to_string(bitsPerSecond) + " bit/s");
   }
 
   // A line at each quarter, not at each record: a log is read by people.
-  void Progress(std::size_t port, std::size_t done, std::size_t count) override {
+  void OnProgress(update::RunId id, std::size_t done, std::size_t count) override {
+    const std::size_t port = id.port;
     if (count == 0) return;
     std::lock_guard lock(mutex_);
     const std::size_t quarter = 4 * done / count;
@@ -75,19 +80,18 @@ class PlainReporter final : public Reporter {
 
   void End(const RunSummary& summary) override {
     std::lock_guard lock(mutex_);
-    for (const std::string& line : SummaryLines(setup_, summary))
+    for (const std::string& line : SummaryLines(job_, summary))
       std::fprintf(out_, "%s\n", line.c_str());
     std::fflush(out_);
   }
 
  private:
   void Line(std::size_t port, const std::string& text) {
-    std::fprintf(out_, "%s: %s\n", DeviceLabel(setup_, port, sequence_[port]).c_str(),
-                 text.c_str());
+    std::fprintf(out_, "%s: %s\n", DeviceLabel(job_, port, sequence_[port]).c_str(), text.c_str());
     std::fflush(out_);
   }
 
-  const RunSetup& setup_;
+  const Job& job_;
   std::FILE* out_;
   std::mutex mutex_;
   std::vector<std::size_t> quarters_;
@@ -97,13 +101,13 @@ class PlainReporter final : public Reporter {
 // Only what went wrong, on the error stream: nothing for a device that was updated.
 class QuietReporter final : public Reporter {
  public:
-  QuietReporter(const RunSetup& setup, std::FILE* err) : setup_(setup), err_(err) {}
+  QuietReporter(const Job& job, std::FILE* err) : job_(job), err_(err) {}
 
   void Result(const DeviceReport& r) override {
     if (r.code == kExitUpdated) return;
     std::lock_guard lock(mutex_);
     std::fprintf(err_, "%s: %s\n",
-                 WhoText(DeviceLabel(setup_, r.port, r.sequence), r.result.device).c_str(),
+                 WhoText(DeviceLabel(job_, r.port, r.sequence), r.result.device).c_str(),
                  r.line.c_str());
     if (!r.cause.empty()) std::fprintf(err_, "    cause: %s\n", r.cause.c_str());
     if (!r.remedy.empty()) std::fprintf(err_, "    remedy: %s\n", r.remedy.c_str());
@@ -113,19 +117,19 @@ class QuietReporter final : public Reporter {
   void End(const RunSummary&) override {}
 
  private:
-  const RunSetup& setup_;
+  const Job& job_;
   std::FILE* err_;
   std::mutex mutex_;
 };
 
 }  // namespace
 
-std::unique_ptr<Reporter> MakePlainReporter(const RunSetup& setup, std::FILE* out) {
-  return std::make_unique<PlainReporter>(setup, out);
+std::unique_ptr<Reporter> MakePlainReporter(const Job& job, std::FILE* out) {
+  return std::make_unique<PlainReporter>(job, out);
 }
 
-std::unique_ptr<Reporter> MakeQuietReporter(const RunSetup& setup, std::FILE* err) {
-  return std::make_unique<QuietReporter>(setup, err);
+std::unique_ptr<Reporter> MakeQuietReporter(const Job& job, std::FILE* err) {
+  return std::make_unique<QuietReporter>(job, err);
 }
 
 }  // namespace flash

@@ -23,10 +23,10 @@ std::string Pad(const std::string& text, std::size_t width) {
 
 class TerminalReporter final : public Reporter {
  public:
-  TerminalReporter(const RunSetup& setup, std::FILE* out, int width)
-      : setup_(setup), out_(out), width_(width), rows_(setup.ports.size()) {
-    for (const Port& p : setup.ports) labelWidth_ = std::max(labelWidth_, p.Label().size());
-    if (setup.loop) labelWidth_ += 4;  // " #12"
+  TerminalReporter(const Job& job, std::FILE* out, int width)
+      : job_(job), out_(out), width_(width), rows_(job.ports.size()) {
+    for (const Port& p : job.ports) labelWidth_ = std::max(labelWidth_, p.Label().size());
+    if (job.loop) labelWidth_ += 4;  // " #12"
   }
 
   ~TerminalReporter() override { StopPainter(); }
@@ -35,7 +35,9 @@ class TerminalReporter final : public Reporter {
     painter_ = std::thread([this] { Paint(); });
   }
 
-  void Stage(std::size_t port, unsigned sequence, update::Stage stage) override {
+  void OnStage(update::RunId id, update::Stage stage) override {
+    const std::size_t port = id.port;
+    const unsigned sequence = id.device;
     std::lock_guard lock(mutex_);
     Row& row = rows_[port];
     if (row.sequence != sequence) row = Row{};
@@ -46,18 +48,21 @@ class TerminalReporter final : public Reporter {
     row.waiting = false;
   }
 
-  void Device(std::size_t port, const update::DeviceFacts& facts) override {
+  void OnDevice(update::RunId id, const update::DeviceFacts& facts) override {
+    const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
     rows_[port].serial = SerialText(facts);
   }
 
-  void Speed(std::size_t port, std::int32_t bitsPerSecond, bool refused) override {
+  void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
+    const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
     rows_[port].speed = std::to_string(bitsPerSecond) + " bit/s" +
-                        (refused ? " (refused " + std::to_string(setup_.speed) + ")" : "");
+                        (refused ? " (refused " + std::to_string(job_.speed) + ")" : "");
   }
 
-  void Progress(std::size_t port, std::size_t done, std::size_t count) override {
+  void OnProgress(update::RunId id, std::size_t done, std::size_t count) override {
+    const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
     rows_[port].done_records = done;
     rows_[port].records = count;
@@ -78,7 +83,7 @@ class TerminalReporter final : public Reporter {
     row.serial = SerialText(r.result.device);
     row.outcome = r.line;
     row.done = true;
-    if (setup_.loop) commits_.push_back(RowText(r.port, row));
+    if (job_.loop) commits_.push_back(RowText(r.port, row));
   }
 
   // The live lines go, the message stays above them, and they are drawn again below it.
@@ -99,7 +104,7 @@ class TerminalReporter final : public Reporter {
   void End(const RunSummary& summary) override {
     StopPainter();
     std::lock_guard lock(mutex_);
-    if (setup_.loop) {
+    if (job_.loop) {
       // The live lines have nothing more to say: the outcomes are above them.
       for (Row& row : rows_) {
         if (!row.done) row.outcome = "ended";
@@ -107,7 +112,7 @@ class TerminalReporter final : public Reporter {
       }
     }
     Draw();
-    for (const std::string& line : SummaryLines(setup_, summary)) {
+    for (const std::string& line : SummaryLines(job_, summary)) {
       std::fprintf(out_, "\r\x1b[2K%s\n", Fit(line, false).c_str());
     }
     std::fflush(out_);
@@ -146,14 +151,14 @@ class TerminalReporter final : public Reporter {
         case update::Stage::Calling: {
           const std::uint64_t s = (platform::TickCount() - row.since) / 1000;
           state = "calling " + std::to_string(s) + " s" +
-                  (setup_.waitSeconds ? " of " + std::to_string(*setup_.waitSeconds) : "");
+                  (job_.waitSeconds ? " of " + std::to_string(*job_.waitSeconds) : "");
           break;
         }
         case update::Stage::Checking:
           state = "checking";
           break;
         case update::Stage::Switching:
-          state = "switching to " + std::to_string(setup_.speed) + " bit/s";
+          state = "switching to " + std::to_string(job_.speed) + " bit/s";
           break;
         case update::Stage::Programming:
           state = "programming " + Bar(row) + (row.speed.empty() ? "" : "  " + row.speed);
@@ -167,7 +172,7 @@ class TerminalReporter final : public Reporter {
   }
 
   std::string RowText(std::size_t port, const Row& row) const {
-    return Pad(DeviceLabel(setup_, port, row.sequence), labelWidth_) + "  " + Pad(row.serial, 10) +
+    return Pad(DeviceLabel(job_, port, row.sequence), labelWidth_) + "  " + Pad(row.serial, 10) +
            " " + State(row);
   }
 
@@ -207,7 +212,7 @@ class TerminalReporter final : public Reporter {
     if (painter_.joinable()) painter_.join();
   }
 
-  const RunSetup& setup_;
+  const Job& job_;
   std::FILE* out_;
   const int width_;
   std::size_t labelWidth_ = 0;
@@ -224,8 +229,8 @@ class TerminalReporter final : public Reporter {
 
 }  // namespace
 
-std::unique_ptr<Reporter> MakeTerminalReporter(const RunSetup& setup, std::FILE* out, int width) {
-  return std::make_unique<TerminalReporter>(setup, out, width);
+std::unique_ptr<Reporter> MakeTerminalReporter(const Job& job, std::FILE* out, int width) {
+  return std::make_unique<TerminalReporter>(job, out, width);
 }
 
 }  // namespace flash

@@ -6,36 +6,11 @@
 
 namespace flash {
 
-namespace {
-
-// The run's events, passed on with the port and the device they are about.
-class Forward final : public update::RunObserver {
- public:
-  Forward(Reporter& reporter, std::size_t port) : reporter_(reporter), port_(port) {}
-  void SetSequence(unsigned sequence) { sequence_ = sequence; }
-
-  void OnStage(update::Stage stage) override { reporter_.Stage(port_, sequence_, stage); }
-  void OnDevice(const update::DeviceFacts& facts) override { reporter_.Device(port_, facts); }
-  void OnSpeed(std::int32_t bitsPerSecond, bool refused) override {
-    reporter_.Speed(port_, bitsPerSecond, refused);
-  }
-  void OnProgress(std::size_t done, std::size_t count) override {
-    reporter_.Progress(port_, done, count);
-  }
-
- private:
-  Reporter& reporter_;
-  const std::size_t port_;
-  unsigned sequence_ = 1;
-};
-
-}  // namespace
-
-PortWorker::PortWorker(std::size_t index, const Port& port, const WorkSettings& settings,
-                       Reporter& reporter, LogFile* log, const std::atomic<bool>& stop)
+PortWorker::PortWorker(std::size_t index, const Job& job, Reporter& reporter, LogFile* log,
+                       const std::atomic<bool>& stop)
     : index_(index),
-      port_(port),
-      settings_(settings),
+      job_(job),
+      port_(job.ports.at(index)),
       reporter_(reporter),
       log_(log),
       stop_(stop) {}
@@ -55,40 +30,39 @@ void PortWorker::Join() {
 void PortWorker::Run() {
   CP03 link;
   link.SetPortIndex(port_.index);
-  Forward forward(reporter_, index_);
   const auto stop = [this] { return stop_.load(); };
+  update::RunOptions options;
+  options.program = !job_.Info();
+  options.speed = job_.speed;
+  options.waitSeconds = job_.waitSeconds;
+  options.image = job_.image;
+  options.stop = stop;
   for (unsigned sequence = 1;; ++sequence) {
-    forward.SetSequence(sequence);
+    options.id = {index_, sequence};
     if (sequence > 1) {
       reporter_.Waiting(index_, sequence);
       if (!update::WaitUntilSilent(link, stop)) break;
     }
-    update::RunOptions options;
-    options.program = !settings_.info;
-    options.speed = settings_.speed;
-    options.waitSeconds = settings_.waitSeconds;
     // A bench's cable may be out for a moment between two devices; a port that is missing from
     // the start is a mistake to report at once.
-    options.waitForPort = settings_.loop && sequence > 1;
-    options.image = settings_.image;
-    options.stop = stop;
-    const update::RunResult result = update::RunUpdate(link, options, forward);
+    options.waitForPort = job_.loop && sequence > 1;
+    const update::RunResult result = update::RunUpdate(link, options, reporter_);
     // With --loop, Ctrl-C while calling for the next device is the normal end of the bench.
-    if (settings_.loop && result.outcome == update::Outcome::Stopped &&
+    if (job_.loop && result.outcome == update::Outcome::Stopped &&
         result.stage == update::Stage::Calling)
       break;
-    ReportContext context{port_, settings_.info, settings_.waitSeconds, settings_.speed, {}};
     // A silent line may be another program taking the answers: look while it may still be there.
+    std::vector<std::string> otherReaders;
     if (result.error == LinkTimeout || result.outcome == update::Outcome::NoAnswer)
-      context.otherReaders = platform::OtherReadersOf(port_.device);
-    DeviceReport report = Explain(result, context);
+      otherReaders = platform::OtherReadersOf(port_.device);
+    DeviceReport report = Explain(result, job_, port_, otherReaders);
     report.port = index_;
     report.sequence = sequence;
     // A lost log line is told at once; the devices under way go on.
     if (std::string error; log_ && !log_->Append(port_, report, &error)) reporter_.Problem(error);
     reporter_.Result(report);
     reports_.push_back(std::move(report));
-    if (!settings_.loop || stop() || result.outcome == update::Outcome::PortFailed) break;
+    if (!job_.loop || stop() || result.outcome == update::Outcome::PortFailed) break;
   }
   finished_ = true;
 }

@@ -3,30 +3,22 @@
 // the device on its port, and with --loop of every device after it, until Ctrl-C.
 #include <atomic>
 #include <cstddef>
-#include <optional>
 #include <thread>
 #include <vector>
 
+#include "cli/Job.h"
 #include "cli/LogFile.h"
 #include "cli/Messages.h"
 #include "cli/Ports.h"
 #include "cli/Report.h"
-#include "update/FirmwareImage.h"
 
 namespace flash {
 
-struct WorkSettings {
-  bool info = false;  // checks only
-  bool loop = false;
-  std::int32_t speed = 115200;
-  std::optional<unsigned> waitSeconds = 45;
-  const FirmwareRecord* image = nullptr;  // nullptr: the built-in image
-};
-
 class PortWorker {
  public:
-  PortWorker(std::size_t index, const Port& port, const WorkSettings& settings, Reporter& reporter,
-             LogFile* log, const std::atomic<bool>& stop);
+  // The port is job.ports[index]; the job, the reporter and the log outlive the worker.
+  PortWorker(std::size_t index, const Job& job, Reporter& reporter, LogFile* log,
+             const std::atomic<bool>& stop);
   ~PortWorker();
   PortWorker(const PortWorker&) = delete;
   PortWorker& operator=(const PortWorker&) = delete;
@@ -41,8 +33,8 @@ class PortWorker {
   void Run();
 
   const std::size_t index_;
-  const Port port_;
-  const WorkSettings settings_;
+  const Job& job_;
+  const Port& port_;
   Reporter& reporter_;
   LogFile* log_;
   const std::atomic<bool>& stop_;

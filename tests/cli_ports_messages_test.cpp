@@ -71,7 +71,7 @@ TEST(FlashMessages, PortThatCannotBeOpenedIsToldWithItsRemedyAndTheSystemsWords)
     update::RunResult result;
     result.outcome = update::Outcome::PortFailed;
     result.error = c.error;
-    const flash::DeviceReport r = flash::Explain(result, {port, false, 45, 115200, {}});
+    const flash::DeviceReport r = flash::Explain(result, flash::Job{}, port);
     EXPECT_EQ(r.code, flash::kExitPortFailed);
     EXPECT_EQ(r.line, c.line);
     EXPECT_NE(r.cause.find("/dev/ttyUSB0"), std::string::npos) << r.cause;

@@ -20,13 +20,13 @@ using update::Stage;
 
 // Records what the run told its observer.
 struct Recorder final : update::RunObserver {
-  void OnStage(Stage stage) override { stages.push_back(stage); }
-  void OnDevice(const update::DeviceFacts& f) override { facts = f; }
-  void OnSpeed(std::int32_t bps, bool refused) override {
+  void OnStage(update::RunId, Stage stage) override { stages.push_back(stage); }
+  void OnDevice(update::RunId, const update::DeviceFacts& f) override { facts = f; }
+  void OnSpeed(update::RunId, std::int32_t bps, bool refused) override {
     speed = bps;
     speedRefused = refused;
   }
-  void OnProgress(std::size_t done, std::size_t count) override {
+  void OnProgress(update::RunId, std::size_t done, std::size_t count) override {
     progress.push_back(done);
     records = count;
   }

@@ -64,7 +64,8 @@ RecordResult ProgramRecord(CP03& link, const char* recordText, const StopRequest
   RecordResult result;
   const DecodedRecord record = DecodeRecord(recordText);
   if (record.recordType == 1) {
-    result.verdict = FromLink(link.WriteVersion(loader::kNewVersionMajor, loader::kNewVersionMinor));
+    result.verdict =
+        FromLink(link.WriteVersion(loader::kNewVersionMajor, loader::kNewVersionMinor));
     result.endOfImage = result.verdict.Passed();
     return result;
   }

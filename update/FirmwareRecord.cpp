@@ -13,7 +13,7 @@ std::uint32_t PairAt(const char* text, std::uint32_t pos) {
   const std::size_t length = strnlen(text, kFirmwareRecordMaxChars + 1);
   if (pos + 1 >= length) return 0;
   return loader::DecodeHexPair(static_cast<unsigned char>(text[pos]),
-                             static_cast<unsigned char>(text[pos + 1]));
+                               static_cast<unsigned char>(text[pos + 1]));
 }
 
 }  // namespace
@@ -25,6 +25,12 @@ std::size_t FillRecordTable(const FirmwareRecord* image, RecordTable& table) {
     ++count;
   }
   for (std::size_t i = count; i < table.size(); ++i) table[i] = nullptr;
+  return count;
+}
+
+std::size_t CountRecords(const FirmwareRecord* image) {
+  std::size_t count = 0;
+  while (count < kRecordTableCapacity && image[count].text[0] != '\0') ++count;
   return count;
 }
 

@@ -18,6 +18,8 @@ using RecordTable = std::array<const char*, kRecordTableCapacity>;
 std::size_t FillRecordTable(const FirmwareRecord* image, RecordTable& table);
 // The same over the embedded image.
 std::size_t FillRecordTable(RecordTable& table);
+// How many records FillRecordTable would index, without a table.
+std::size_t CountRecords(const FirmwareRecord* image);
 
 struct DecodedRecord {
   const char* text = nullptr;

@@ -5,9 +5,9 @@
 // everything it would write wrongly is refused here, before the table exists.
 //
 // Accepted: one record per line, LF or CRLF line ends, types 0 (data), 1 (end) and 4 (upper
-// address 0000), the end record last, then only blank lines, and at least one program word. Data in the classes the wizard
-// skips (words 0 to 47, the configuration words at byte addresses 0x4000 to 0x41FF) is
-// accepted with a warning, since assemblers always emit the configuration.
+// address 0000), the end record last, then only blank lines, and at least one program word. Data in
+// the classes the wizard skips (words 0 to 47, the configuration words at byte addresses 0x4000 to
+// 0x41FF) is accepted with a warning, since assemblers always emit the configuration.
 #include <cstddef>
 #include <string>
 #include <string_view>

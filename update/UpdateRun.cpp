@@ -38,13 +38,13 @@ class Run {
 
   RunResult Go() {
     const std::uint64_t start = Now();
-    observer_.OnStage(Stage::Calling);
+    observer_.OnStage(options_.id, Stage::Calling);
     const bool answered = Call(start);
     result_.callingMs = Now() - start;
     const std::uint64_t answeredAt = Now();
     if (answered) {
       if (Check() && options_.program && SwitchSpeed()) Program();
-      observer_.OnStage(Stage::Finishing);
+      observer_.OnStage(options_.id, Stage::Finishing);
       session_.GiveUp();
       session_.Advance();
     } else {
@@ -105,7 +105,7 @@ class Run {
   // however they ended.
   bool Check() {
     result_.stage = Stage::Checking;
-    observer_.OnStage(Stage::Checking);
+    observer_.OnStage(options_.id, Stage::Checking);
     Verdict verdict = Verdict::Pass();
     while (session_.Next() == Session::Piece::Check && session_.CheckStage < kCheckProgramming) {
       const SessionEvent event = session_.Advance();
@@ -119,7 +119,7 @@ class Run {
       }
     }
     result_.device = session_.Facts();
-    observer_.OnDevice(result_.device);
+    observer_.OnDevice(options_.id, result_.device);
     switch (verdict.kind) {
       case Verdict::Kind::Passed:
         if (!options_.program) End(Outcome::WouldUpdate);
@@ -141,27 +141,27 @@ class Run {
   bool SwitchSpeed() {
     if (session_.Next() == Session::Piece::Switch) {
       result_.stage = Stage::Switching;
-      observer_.OnStage(Stage::Switching);
+      observer_.OnStage(options_.id, Stage::Switching);
       const SessionEvent event = session_.Advance();
       if (event.kind == SessionEvent::Kind::Verdict)
         return Ended(Outcome::LinkFailed, event.verdict.error);
     }
     result_.speed = session_.Speed();
     result_.speedRefused = session_.SpeedRefused();
-    observer_.OnSpeed(result_.speed, result_.speedRefused);
+    observer_.OnSpeed(options_.id, result_.speed, result_.speedRefused);
     if (StopAsked()) return Ended(Outcome::Stopped);
     return true;
   }
 
   void Program() {
     result_.stage = Stage::Programming;
-    observer_.OnStage(Stage::Programming);
+    observer_.OnStage(options_.id, Stage::Programming);
     const SessionEvent prepared = session_.Advance();  // unlock and programming mode
     if (prepared.kind == SessionEvent::Kind::Verdict)
       return End(Outcome::LinkFailed, prepared.verdict.error);
     const std::size_t count = session_.RecordCount();
     result_.recordCount = count;
-    observer_.OnProgress(0, count);
+    observer_.OnProgress(options_.id, 0, count);
     for (;;) {
       if (StopAsked()) return End(Outcome::Stopped);
       const SessionEvent record = session_.Advance();
@@ -172,7 +172,7 @@ class Run {
         if (!record.verdict.Passed()) return End(Outcome::LinkFailed, record.verdict.error);
       }
       result_.recordsDone = session_.RecordsDone();
-      observer_.OnProgress(result_.recordsDone, count);
+      observer_.OnProgress(options_.id, result_.recordsDone, count);
       if (record.kind == SessionEvent::Kind::Verdict) return End(Outcome::Updated);
     }
   }

@@ -56,19 +56,28 @@ struct RunResult {
   std::uint64_t updateMs = 0;   // from the loader's answer to the port closed
 };
 
-// Told of the run as it goes, on the run's own thread.
+// Which run an event is about, as the caller numbered it (the bench: its port, and the n-th
+// device there); the run only hands it back.
+struct RunId {
+  std::size_t port = 0;
+  unsigned device = 1;
+};
+
+// Told of the run as it goes, on the run's own thread. One observer may hear several runs at
+// once, one a thread: the id tells them apart.
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
-  virtual void OnStage(Stage) {}
+  virtual void OnStage(RunId, Stage) {}
   // After the checks, with what they read (also when one refused or failed half-way).
-  virtual void OnDevice(const DeviceFacts&) {}
+  virtual void OnDevice(RunId, const DeviceFacts&) {}
   // The line speed for programming is settled: bitsPerSecond, or 9600 when the loader refused.
-  virtual void OnSpeed(std::int32_t /*bitsPerSecond*/, bool /*refused*/) {}
-  virtual void OnProgress(std::size_t /*recordsDone*/, std::size_t /*recordCount*/) {}
+  virtual void OnSpeed(RunId, std::int32_t /*bitsPerSecond*/, bool /*refused*/) {}
+  virtual void OnProgress(RunId, std::size_t /*recordsDone*/, std::size_t /*recordCount*/) {}
 };
 
 struct RunOptions {
+  RunId id;                     // handed back with every event
   bool program = true;          // false: the checks only; the device is released untouched
   std::int32_t speed = 115200;  // a loader speed (link/LoaderFacts.h); 9600 sends no switch
   // How long to call a device that is not switched on yet; nullopt: until it answers or stop.

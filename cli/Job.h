@@ -1,0 +1,39 @@
+#pragma once
+// What one run of orb42-flash is to do: read from the command line, completed with the ports
+// and the firmware before the workers start, and then passed by reference, unchanged, to the
+// workers and the reporters.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Ports.h"
+#include "update/FirmwareImage.h"
+
+namespace flash {
+
+enum class Command { List, Info, Update };
+
+struct Job {
+  // From the command line.
+  Command command = Command::List;
+  std::vector<std::string> portArguments;  // PORT arguments as given
+  bool all = false;                        // every bridge found
+  std::int32_t speed = 115200;
+  std::optional<unsigned> waitSeconds = 45;  // nullopt with --loop: until Ctrl-C
+  bool loop = false;
+  std::string firmware;  // empty: the embedded image
+  bool json = false;
+  std::string log;  // empty: no log
+  bool quiet = false;
+
+  // Made ready before the run.
+  std::vector<Port> ports;
+  const FirmwareRecord* image = nullptr;  // the slots of --firmware; nullptr: the embedded image
+  std::size_t records = 0;                // records of the image
+
+  bool Info() const { return command == Command::Info; }
+};
+
+}  // namespace flash
