@@ -17,13 +17,7 @@
 
 namespace {
 
-bool RunLoopUntil(const std::function<bool()>& done, int limitMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < limitMs)
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-  return done();
-}
+using testsupport::RunLoopUntil;
 
 void RunLoopFor(int ms) {
   RunLoopUntil([] { return false; }, ms);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/LoaderSim.h"
+#include "sim/Types.h"
 
 namespace sim {
 

@@ -2,8 +2,8 @@
 
 namespace sim {
 
-LoaderSim::FinishedDevice FreshDevice(const Device& device) {
-  LoaderSim::FinishedDevice memory;
+FinishedDevice FreshDevice(const Device& device) {
+  FinishedDevice memory;
   memory.program.assign(kProgramWords, kErasedWord);
   memory.eeprom.assign(kEepromCells, kErasedCell);
   memory.programWritten.assign(kProgramWords, false);
@@ -12,7 +12,7 @@ LoaderSim::FinishedDevice FreshDevice(const Device& device) {
   return memory;
 }
 
-void StampDevice(LoaderSim::FinishedDevice& memory, const Device& device) {
+void StampDevice(FinishedDevice& memory, const Device& device) {
   for (unsigned i = 0; i < 4; ++i) {
     memory.eeprom[kSerialCell + i] = static_cast<std::uint8_t>(device.serialNumber >> (8 * i));
   }
@@ -20,20 +20,19 @@ void StampDevice(LoaderSim::FinishedDevice& memory, const Device& device) {
   memory.eeprom[kMinorCell] = device.versionMinor;
 }
 
-bool WriteProgramWord(LoaderSim::FinishedDevice& memory, std::uint32_t address,
-                      std::uint16_t word) {
+bool WriteProgramWord(FinishedDevice& memory, std::uint32_t address, std::uint16_t word) {
   if (address >= kProgramWords) return false;
   memory.program[address] = word;
   memory.programWritten[address] = true;
   return true;
 }
 
-void WriteEepromCell(LoaderSim::FinishedDevice& memory, std::uint8_t address, std::uint8_t value) {
+void WriteEepromCell(FinishedDevice& memory, std::uint8_t address, std::uint8_t value) {
   memory.eeprom[address] = value;
   memory.eepromWritten[address] = true;
 }
 
-bool HoldsVersion(const LoaderSim::FinishedDevice& memory, std::uint8_t major, std::uint8_t minor) {
+bool HoldsVersion(const FinishedDevice& memory, std::uint8_t major, std::uint8_t minor) {
   return memory.eeprom[kMajorCell] == major && memory.eeprom[kMinorCell] == minor;
 }
 

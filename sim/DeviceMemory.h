@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/LoaderSim.h"
+#include "sim/Types.h"
 
 namespace sim {
 
@@ -16,15 +16,15 @@ constexpr std::uint8_t kMajorCell = 126;
 constexpr std::uint8_t kMinorCell = 127;
 
 // Erased memories with the device's serial number and version in their EEPROM cells.
-LoaderSim::FinishedDevice FreshDevice(const Device& device);
+FinishedDevice FreshDevice(const Device& device);
 
 // Writes the serial number and version cells (not counted as written by the host).
-void StampDevice(LoaderSim::FinishedDevice& memory, const Device& device);
+void StampDevice(FinishedDevice& memory, const Device& device);
 
 // false when the word address lies outside the program memory.
-bool WriteProgramWord(LoaderSim::FinishedDevice& memory, std::uint32_t address, std::uint16_t word);
-void WriteEepromCell(LoaderSim::FinishedDevice& memory, std::uint8_t address, std::uint8_t value);
+bool WriteProgramWord(FinishedDevice& memory, std::uint32_t address, std::uint16_t word);
+void WriteEepromCell(FinishedDevice& memory, std::uint8_t address, std::uint8_t value);
 
-bool HoldsVersion(const LoaderSim::FinishedDevice& memory, std::uint8_t major, std::uint8_t minor);
+bool HoldsVersion(const FinishedDevice& memory, std::uint8_t major, std::uint8_t minor);
 
 }  // namespace sim

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "sim/LoaderSim.h"
+#include "sim/Types.h"
 
 namespace sim {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "sim/FaultBook.h"
-#include "sim/LoaderSim.h"
 #include "sim/Pty.h"
 #include "sim/Trees.h"
+#include "sim/Types.h"
 
 namespace sim {
 
@@ -26,8 +26,8 @@ struct Shared {
   mutable std::mutex mutex;
   Device device;  // the current device's identity, type and serial; its version is the one
                   // every fresh device starts with
-  LoaderSim::FinishedDevice memory;
-  std::vector<LoaderSim::FinishedDevice> finished;
+  FinishedDevice memory;
+  std::vector<FinishedDevice> finished;
   FaultBook faults;
   std::vector<TrafficByte> transcript;
   unsigned hangUps = 0;

@@ -56,7 +56,7 @@ std::vector<std::string> WrittenWordRanges(const std::vector<bool>& written) {
   return lines;
 }
 
-std::string DescribeDevice(const LoaderSim::FinishedDevice& device) {
+std::string DescribeDevice(const FinishedDevice& device) {
   std::string out;
   const std::vector<std::string> ranges = WrittenWordRanges(device.programWritten);
   if (ranges.empty()) out += "  no program word written\n";

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/LoaderSim.h"
+#include "sim/Types.h"
 
 namespace sim {
 
@@ -12,6 +12,6 @@ std::vector<std::string> WrittenWordRanges(const std::vector<bool>& written);
 
 // The report of one device: its written word ranges, the EEPROM cells written and the cells
 // 120 to 127 (serial number and version).
-std::string DescribeDevice(const LoaderSim::FinishedDevice& device);
+std::string DescribeDevice(const FinishedDevice& device);
 
 }  // namespace sim

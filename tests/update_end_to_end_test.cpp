@@ -15,14 +15,7 @@
 
 namespace {
 
-// Runs the real event loop until done() or the time limit.
-bool RunLoopUntil(const std::function<bool()>& done, int limitMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < limitMs)
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-  return done();
-}
+using testsupport::RunLoopUntil;
 
 TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
   testsupport::QtSimWizard w;
@@ -103,7 +96,8 @@ TEST(UpdateEndToEnd, EndRecordMessageReachesTheWindowBeforeTheNextTick) {
   TFormMj& f = w.Form();
   w.Window().show();
   while (f.WizardStep < 7) f.NextStep();
-  ASSERT_TRUE(RunLoopUntil([&] { return f.WizardStep == 9 && f.UpdateSession.RecordIndex >= 125; }, 60000));
+  ASSERT_TRUE(
+      RunLoopUntil([&] { return f.WizardStep == 9 && f.UpdateSession.RecordIndex >= 125; }, 60000));
   TickWatcher watcher(w.Window());
   ASSERT_TRUE(RunLoopUntil([&] { return !f.TimerGestionSerie->Enabled(); }, 20000));
   // The last ticks: the end record on step 9, its message, then one tick on step 10.

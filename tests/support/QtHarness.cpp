@@ -1,5 +1,7 @@
 #include "support/QtHarness.h"
 
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <cstdlib>
 
 #include "wizard/WizardMessages.h"
@@ -15,6 +17,14 @@ QApplication& QtApp() {
   // Never destroyed: Qt's own objects must not outlive it at exit, and they would.
   static QApplication* app = new QApplication(argc, argv);
   return *app;
+}
+
+bool RunLoopUntil(const std::function<bool()>& done, int limitMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < limitMs)
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+  return done();
 }
 
 DialogRecorder::DialogRecorder() {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QObject>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,6 +16,9 @@ namespace testsupport {
 
 // The offscreen application shared by every Qt test of a program.
 QApplication& QtApp();
+
+// Runs the real event loop until done() or the time limit; done()'s last answer.
+bool RunLoopUntil(const std::function<bool()>& done, int limitMs);
 
 // Takes the place of the message boxes: records each one and answers from a queue (No, or OK
 // for a box with only OK, when the queue is empty).

@@ -161,7 +161,6 @@ class MemoryWizard final : public wizard::Window {
   const std::string& Title() const { return title_; }
   bool Closed() const { return closed_; }
   const std::vector<wizard::DialogRequest>& Dialogs() const { return dialogs_; }
-  const std::vector<LanguageIndex>& AboutOpenings() const { return aboutOpenings_; }
   // Every message handed over so far, in order.
   const std::vector<PostedMessage>& Handled() const { return handled_; }
   std::size_t Pending() const { return pending_.size(); }
@@ -203,7 +202,7 @@ class MemoryWizard final : public wizard::Window {
   void PostMessage(int message, std::intptr_t wParam) override;
   void Close() override { closed_ = true; }
   wizard::DialogAnswer ShowMessageDialog(const wizard::DialogRequest& request) override;
-  void ShowAboutDialog(LanguageIndex language) override { aboutOpenings_.push_back(language); }
+  void ShowAboutDialog(LanguageIndex) override {}
 
  private:
   std::unique_ptr<TFormMj> form_;
@@ -214,7 +213,6 @@ class MemoryWizard final : public wizard::Window {
   std::vector<wizard::DialogRequest> dialogs_;
   std::deque<wizard::DialogAnswer> answers_;
   wizard::DialogAnswer defaultAnswer_ = wizard::DialogAnswer::No;
-  std::vector<LanguageIndex> aboutOpenings_;
 };
 
 }  // namespace ui::memory

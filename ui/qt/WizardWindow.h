@@ -53,7 +53,6 @@ class WizardWindow : public QWidget, public wizard::Window {
   };
   const WidgetSet& Widgets() const { return w_; }
   // Whether the progress bar draws smooth or in segments; whether the list box sorts.
-  bool ProgressBarSmooth() const { return progress_->Smooth(); }
   bool ListSorted() const { return list_->Sorted(); }
 
   // wizard::Window
