@@ -36,6 +36,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 // On Linux the node beside the COM name; on Windows the COM name is the port's own name.
 std::string Port::Label() const {
+  if (!given.empty() && !ComNumberOf(given)) return given + " (" + com + ")";
   const std::string node = std::filesystem::path(device).filename().string();
   return node.empty() || node == com ? com : com + " (" + node + ")";
 }
@@ -51,8 +52,8 @@ std::string PortForms() {
           .parent_path()
           .string();
   return "a COM name (COM1 to COM96: ttyS0-31 are COM1-32, ttyUSB0-31 COM33-64, ttyACM0-31 "
-         "COM65-96) or the path of such a node in " +
-         dir + " ($ORB42_DEV_DIR), such as " + dir + "/ttyUSB0";
+         "COM65-96), such a node's name (ttyUSB0) or its path in " +
+         dir + " ($ORB42_DEV_DIR) or /dev, or a link to it such as /dev/serial/by-id/...";
 }
 #endif
 
@@ -69,11 +70,12 @@ std::optional<Port> PortFromComNumber(long number) {
 
 std::optional<Port> PortFromArgument(const std::string& argument, std::string* error) {
   std::optional<long> number = ComNumberOf(argument);
-  if (!number && argument.find_first_of("/\\") != std::string::npos) {
+  if (!number) {
     const std::string name = platform::ComNameForDevicePath(argument);
     if (!name.empty()) number = ComNumberOf(name.substr(4));  // after "\\.\"
   }
   std::optional<Port> port = number ? PortFromComNumber(*number) : std::nullopt;
+  if (port) port->given = argument;
   if (!port && error) *error = "'" + argument + "' is not a serial port here: give " + PortForms();
   return port;
 }

@@ -12,12 +12,16 @@ struct Port {
   std::int32_t index = 0;  // for the link: COM33 is 32
   std::string com;         // "COM33"
   std::string device;      // the node the link opens: "$ORB42_DEV_DIR/ttyUSB0"
-  // "COM33 (ttyUSB0)", as the wizard's list names the port.
+  std::string given;       // the PORT argument as the user wrote it; empty for --all
+  // As the user named it: "COM33 (ttyUSB0)", as the wizard's list names the port, for a COM name
+  // or --all; "/dev/serial/by-path/pci-...-port0 (COM33)" for anything else, so that a bench
+  // labelled by socket reads as it is labelled.
   std::string Label() const;
 };
 
-// The port a PORT argument names: "COM33" (any letter case) or a path to a node of the COM map
-// in $ORB42_DEV_DIR (default /dev). nullopt with *error naming the accepted forms otherwise.
+// The port a PORT argument names: "COM33" (any letter case), a node's name ("ttyUSB0"), its path
+// in $ORB42_DEV_DIR (default /dev) or in /dev, or a udev link to it (/dev/serial/by-id/...); on
+// Windows "COM3" or "\\.\COM3". nullopt with *error naming the accepted forms otherwise.
 std::optional<Port> PortFromArgument(const std::string& argument, std::string* error);
 
 // The port of COM number `number` (33 for COM33); nullopt when it names no node here.

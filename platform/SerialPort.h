@@ -89,9 +89,10 @@ std::unique_ptr<SerialPort> MakeTermiosPort();
 // when n names no port here.
 std::string DevicePathForComName(const std::string& name);
 
-// The reverse: "\\.\COMn" for what a person may write for a port: on Linux a path to a node of
-// the map in <ORB42_DEV_DIR or /dev>, compared as written once "." and ".." are resolved (links
-// are not followed); on Windows "\\.\COMn" itself. Empty for anything else.
+// The reverse: "\\.\COMn" for what a person may write for a port: on Linux a node's name of the
+// map ("ttyUSB0"), a path to such a node in <ORB42_DEV_DIR or /dev> or in /dev, or a link that
+// leads to one (udev's /dev/serial/by-path/... and by-id/...); on Windows "\\.\COMn" itself.
+// Empty for anything else.
 std::string ComNameForDevicePath(const std::string& path);
 
 }  // namespace platform

@@ -65,17 +65,35 @@ std::string DevicePathForComName(const std::string& name) {
   return {};
 }
 
+// A node's own name alone ("ttyUSB0"); a path to a node of the map in the node directory or in
+// /dev (the system's name for it, whatever the directory in use); or a link, or a chain of links,
+// that comes to such a path: udev's /dev/serial/by-path/... and by-id/..., which pin a socket or
+// a cable. The links are followed one at a time, so that a node directory whose entries are
+// themselves links (a simulator's) is recognised by its entries' names.
 std::string ComNameForDevicePath(const std::string& path) {
   namespace fs = std::filesystem;
+  auto com = [](long number) {
+    return number == 0 ? std::string() : kComPrefix + std::to_string(number);
+  };
+  if (path.empty()) return {};
+  if (path.find('/') == std::string::npos) return com(ComNumberOfNode(path));
   std::error_code ec;
-  const fs::path node = fs::absolute(fs::path(path), ec).lexically_normal();
-  if (ec || !node.has_filename()) return {};
   fs::path dir = fs::absolute(fs::path(DevDir()), ec).lexically_normal();
   if (ec) return {};
   if (!dir.has_filename()) dir = dir.parent_path();  // "/dev/" names the same directory
-  if (node.parent_path() != dir) return {};
-  const long number = ComNumberOfNode(node.filename().string());
-  return number == 0 ? std::string() : kComPrefix + std::to_string(number);
+  fs::path node = fs::absolute(fs::path(path), ec).lexically_normal();
+  if (ec) return {};
+  for (int hop = 0; hop < 16 && node.has_filename(); ++hop) {
+    const fs::path parent = node.parent_path();
+    if (parent == dir || parent == fs::path("/dev")) {
+      if (const long number = ComNumberOfNode(node.filename().string())) return com(number);
+    }
+    if (!fs::is_symlink(node, ec)) break;
+    const fs::path target = fs::read_symlink(node, ec);
+    if (ec) break;
+    node = (target.is_absolute() ? target : parent / target).lexically_normal();
+  }
+  return {};
 }
 
 }  // namespace platform

@@ -228,7 +228,7 @@ TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
       {{"update", "COM33", "--loop", "--wait", "5"}, "excludes"},
       {{"update", "COM0"}, "'COM0' is not a serial port here"},
       {{"update", "COM97"}, "'COM97' is not a serial port here"},
-      {{"update", "/dev/null"}, "the path of such a node in " + bank->DevDir()},
+      {{"update", "/dev/null"}, "its path in " + bank->DevDir()},
       {{"update", bank->DevDir() + "/ttyUSB32"}, "is not a serial port here"},
       {{"update", "COM33", bank->DevDir() + "/ttyUSB0"}, "names COM33 (ttyUSB0) a second time"},
       {{"update", "COM33", "--log", dir + "/no/such/dir/log.csv"}, "cannot open the log file"},

@@ -2,9 +2,12 @@
 // opened is told with (the causes that a test cannot make happen for real as root).
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "cli/Messages.h"
@@ -12,7 +15,7 @@
 
 namespace {
 
-TEST(FlashPorts, ArgumentsAreComNamesOrNodePathsOfTheMapInTheDevDirectory) {
+TEST(FlashPorts, ArgumentsAreComNamesNodeNamesOrPathsToNodesOfTheMap) {
   setenv("ORB42_DEV_DIR", "/tmp/bench/dev/", 1);  // a trailing slash names the same directory
   const struct {
     const char* argument;
@@ -29,8 +32,12 @@ TEST(FlashPorts, ArgumentsAreComNamesOrNodePathsOfTheMapInTheDevDirectory) {
       {"COM97", -1},
       {"COM", -1},
       {"COM3x", -1},
-      {"ttyUSB0", -1},                  // a node name alone is not a path
-      {"/dev/ttyUSB0", -1},             // outside $ORB42_DEV_DIR
+      {"ttyUSB0", 32},                  // a node's name alone
+      {"ttyS31", 31},                   //
+      {"/dev/ttyUSB0", 32},             // the system's name, whatever the node directory
+      {"ttyUSB32", -1},                 // beyond the map
+      {"tty0", -1},                     //
+      {"/tmp/elsewhere/ttyUSB0", -1},   // neither the node directory nor /dev
       {"/tmp/bench/dev/ttyUSB32", -1},  // beyond the map
       {"/tmp/bench/dev/ttyUSB01", -1},  // not the node's own name
       {"/tmp/bench/dev/sub/ttyUSB0", -1},
@@ -41,21 +48,63 @@ TEST(FlashPorts, ArgumentsAreComNamesOrNodePathsOfTheMapInTheDevDirectory) {
     const auto port = flash::PortFromArgument(c.argument, &error);
     if (c.index < 0) {
       EXPECT_FALSE(port) << c.argument;
-      EXPECT_NE(error.find("the path of such a node in /tmp/bench/dev"), std::string::npos)
+      EXPECT_NE(error.find("its path in /tmp/bench/dev ($ORB42_DEV_DIR) or /dev"),
+                std::string::npos)
           << error;
     } else {
       ASSERT_TRUE(port) << c.argument << ": " << error;
       EXPECT_EQ(port->index, c.index) << c.argument;
     }
   }
-  const auto port = flash::PortFromArgument("/tmp/bench/dev/ttyUSB1", nullptr);
-  ASSERT_TRUE(port);
-  EXPECT_EQ(port->Label(), "COM34 (ttyUSB1)");
   unsetenv("ORB42_DEV_DIR");
 }
 
+// udev's links pin a socket (by-path) or a cable (by-id) and lead to the node; a bench labelled
+// by them reads its output by the same names.
+TEST(FlashPorts, LinksThatLeadToANodeNameItAndThePortIsShownAsGiven) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("orb42-ports-" + std::to_string(getpid()));
+  fs::create_directories(dir / "dev/serial/by-id");
+  fs::create_directories(dir / "dev/serial/by-path");
+  std::ofstream(dir / "dev/ttyUSB3").put('\n');
+  fs::create_symlink("../../ttyUSB3", dir / "dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0");
+  fs::create_symlink("../by-id/usb-Silicon_Labs_CP2102-if00-port0",
+                     dir / "dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0");
+  fs::create_symlink("/dev/null", dir / "dev/serial/by-id/not-a-port");
+  setenv("ORB42_DEV_DIR", (dir / "dev").c_str(), 1);
+  const std::string byPath =
+      (dir / "dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0").string();
+  const struct {
+    std::string argument;
+    int index;
+    std::string label;
+  } cases[] = {
+      {(dir / "dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0").string(), 35, ""},
+      {byPath, 35, byPath + " (COM36)"},
+      {"ttyUSB3", 35, "ttyUSB3 (COM36)"},
+      {"COM36", 35, "COM36 (ttyUSB3)"},
+      {"com36", 35, "COM36 (ttyUSB3)"},
+      {(dir / "dev/serial/by-id/not-a-port").string(), -1, ""},
+  };
+  for (const auto& c : cases) {
+    const auto port = flash::PortFromArgument(c.argument, nullptr);
+    if (c.index < 0) {
+      EXPECT_FALSE(port) << c.argument;
+      continue;
+    }
+    ASSERT_TRUE(port) << c.argument;
+    EXPECT_EQ(port->index, c.index);
+    EXPECT_EQ(port->device, (dir / "dev/ttyUSB3").string());
+    if (!c.label.empty()) {
+      EXPECT_EQ(port->Label(), c.label);
+    }
+  }
+  unsetenv("ORB42_DEV_DIR");
+  fs::remove_all(dir);
+}
+
 TEST(FlashMessages, PortThatCannotBeOpenedIsToldWithItsRemedyAndTheSystemsWords) {
-  const flash::Port port{32, "COM33", "/dev/ttyUSB0"};
+  const flash::Port port{32, "COM33", "/dev/ttyUSB0", ""};
   const struct {
     int error;
     const char* line;
