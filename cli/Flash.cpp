@@ -78,7 +78,7 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
     const auto same = std::find_if(ports.begin(), ports.end(),
                                    [&](const Port& p) { return p.index == port->index; });
     if (same != ports.end()) {
-      Error("'" + argument + "' names " + port->Label() + " a second time");
+      Error("'" + argument + "' names " + port->ComLabel() + " a second time");
       code = kExitUsage;
       return std::nullopt;
     }

@@ -37,6 +37,10 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 // On Linux the node beside the COM name; on Windows the COM name is the port's own name.
 std::string Port::Label() const {
   if (!given.empty() && !ComNumberOf(given)) return given + " (" + com + ")";
+  return ComLabel();
+}
+
+std::string Port::ComLabel() const {
   const std::string node = std::filesystem::path(device).filename().string();
   return node.empty() || node == com ? com : com + " (" + node + ")";
 }

@@ -17,6 +17,8 @@ struct Port {
   // or --all; "/dev/serial/by-path/pci-...-port0 (COM33)" for anything else, so that a bench
   // labelled by socket reads as it is labelled.
   std::string Label() const;
+  // "COM33 (ttyUSB0)" whatever the user wrote.
+  std::string ComLabel() const;
 };
 
 // The port a PORT argument names: "COM33" (any letter case), a node's name ("ttyUSB0"), its path
