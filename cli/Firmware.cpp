@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/Sha256.h"
 #include "update/HexValidate.h"
 
 namespace flash {
@@ -49,6 +50,7 @@ LoadedFirmware LoadFirmware(const std::string& path) {
     firmware.messages.push_back(HexMessageLine(path, check.error, "error"));
     return firmware;
   }
+  firmware.sha256 = platform::Sha256Hex(text.str());
   firmware.slots = ToSlots(check.records);
   firmware.records = check.records.size();
   firmware.ok = true;

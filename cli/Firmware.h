@@ -12,6 +12,7 @@ struct LoadedFirmware {
   bool ok = false;
   std::vector<FirmwareRecord> slots;  // the records, then the empty slot
   std::size_t records = 0;
+  std::string sha256;  // of the file's bytes, as sha256sum gives it
   // "FILE:LINE: warning: ..." and, when refused, "FILE:LINE: error: ...", as hex2table words them.
   std::vector<std::string> messages;
 };

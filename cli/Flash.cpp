@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <thread>
 
 #include "cli/ExitCodes.h"
@@ -31,6 +32,14 @@ void Error(const std::string& text) {
   std::fprintf(stderr, "orb42-flash: %s\n", text.c_str());
 }
 
+// A run that cannot start: the message on stderr and, for a script (--json), one error event
+// on stdout. Returns the status.
+int Fail(const Job& job, int code, const std::string& text) {
+  Error(text);
+  if (job.json) PrintJsonError(stdout, code, text);
+  return code;
+}
+
 int List(const Job& s) {
   const auto listed = ListPorts();
   if (!listed || listed->empty()) {
@@ -45,7 +54,7 @@ int List(const Job& s) {
         j["device"] = p.port->device;
       }
       j["bridge"] = p.bridge;
-      std::printf("%s\n", j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+      std::printf("%s\n", JsonLine(j).c_str());
     } else {
       std::printf("%s\n", p.entry.c_str());
     }
@@ -59,10 +68,10 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
   if (s.all) {
     ports = BridgePorts();
     if (ports.empty()) {
-      Error("--all: no port behind the device's own bridge in " +
-            platform::SerialDeviceMapSource() +
-            ": plug the cable in (orb42-flash list shows the ports there are)");
-      code = kExitPortFailed;
+      code = Fail(s, kExitPortFailed,
+                  "--all: no port behind the device's own bridge in " +
+                      platform::SerialDeviceMapSource() +
+                      ": plug the cable in (orb42-flash list shows the ports there are)");
       return std::nullopt;
     }
     return ports;
@@ -71,15 +80,13 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
     std::string error;
     const std::optional<Port> port = PortFromArgument(argument, &error);
     if (!port) {
-      Error(error);
-      code = kExitUsage;
+      code = Fail(s, kExitUsage, error);
       return std::nullopt;
     }
     const auto same = std::find_if(ports.begin(), ports.end(),
                                    [&](const Port& p) { return p.index == port->index; });
     if (same != ports.end()) {
-      Error("'" + argument + "' names " + port->ComLabel() + " a second time");
-      code = kExitUsage;
+      code = Fail(s, kExitUsage, "'" + argument + "' names " + port->ComLabel() + " a second time");
       return std::nullopt;
     }
     ports.push_back(*port);
@@ -107,21 +114,22 @@ int Work(Job& job) {
     for (const std::string& message : firmware.messages)
       std::fprintf(stderr, "%s\n", message.c_str());
     if (!firmware.ok) {
+      std::string why = firmware.messages.empty() ? std::string() : firmware.messages.back();
+      if (job.json) PrintJsonError(stdout, kExitUsage, why);
       Error("the firmware file was refused: nothing was sent to any device");
       return kExitUsage;
     }
     job.image = firmware.slots.data();
     job.records = firmware.records;
+    job.firmwareSha256 = firmware.sha256;
   } else {
     job.records = CountRecords(FirmwareImage);
+    job.firmwareSha256 = FirmwareImageSha256;
   }
 
   LogFile log;
   std::string error;
-  if (!job.log.empty() && !log.Open(job.log, &error)) {
-    Error(error);
-    return kExitUsage;
-  }
+  if (!job.log.empty() && !log.Open(job, &error)) return Fail(job, kExitUsage, error);
 
   std::unique_ptr<Reporter> reporter = ChooseReporter(job);
   terminal::OnInterrupt(&stopRequested);
@@ -160,12 +168,28 @@ int Work(Job& job) {
   return summary.code;
 }
 
+// --json among the arguments, before the command line is understood: a usage error is then an
+// error event on stdout too.
+bool JsonAsked(int argc, const char* const* argv) {
+  for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
+    if (std::string(argv[i]) == "--json") return true;
+  return false;
+}
+
 }  // namespace
 
 int Main(int argc, const char* const* argv) {
   Job job;
-  if (const std::optional<int> code = ParseCommandLine(argc, argv, job, std::cout, std::cerr))
+  std::ostringstream errors;
+  const std::optional<int> code = ParseCommandLine(argc, argv, job, std::cout, errors);
+  std::cerr << errors.str();
+  if (code) {
+    if (*code != 0 && JsonAsked(argc, argv)) {
+      const std::string text = errors.str();
+      PrintJsonError(stdout, *code, text.substr(0, text.find('\n')));
+    }
     return *code;
+  }
   std::cout.flush();
   if (job.command == Command::List) return List(job);
   return Work(job);

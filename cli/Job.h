@@ -25,13 +25,15 @@ struct Job {
   bool loop = false;
   std::string firmware;  // empty: the embedded image
   bool json = false;
-  std::string log;  // empty: no log
+  std::string log;          // empty: no log
+  char logSeparator = ',';  // ',' or ';'
   bool quiet = false;
 
   // Made ready before the run.
   std::vector<Port> ports;
   const FirmwareRecord* image = nullptr;  // the slots of --firmware; nullptr: the embedded image
   std::size_t records = 0;                // records of the image
+  std::string firmwareSha256;             // of the HEX file (the built-in image's, or --firmware's)
 
   bool Info() const { return command == Command::Info; }
 };

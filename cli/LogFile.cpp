@@ -1,26 +1,49 @@
 #include "cli/LogFile.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#ifndef ORB42_VERSION
+#define ORB42_VERSION "unknown"
+#endif
 
 namespace flash {
 
 namespace {
 
-// "2026-12-10T14:03:27Z": UTC, so that logs of benches in other time zones sort together.
-std::string Now() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-#if defined(_WIN32)
-  gmtime_s(&utc, &now);
-#else
-  gmtime_r(&now, &utc);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
+const std::vector<const char*>& Columns() {
+  static const std::vector<const char*> columns = {"time",
+                                                   "port",
+                                                   "serial_number",
+                                                   "version_before",
+                                                   "version_after",
+                                                   "outcome",
+                                                   "cause",
+                                                   "speed",
+                                                   "seconds",
+                                                   "repairs",
+                                                   "firmware",
+                                                   "firmware_sha256",
+                                                   "orb42_flash_version"};
+  return columns;
+}
+
+// The first line of an existing regular file, without its line end, read up to a header's
+// length and a little more; empty for a new or empty file, and for anything that is not a
+// regular file (/dev/null, /dev/full, a pipe), which has no header to keep.
+std::string FirstLine(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return {};
+  std::ifstream in(path, std::ios::binary);
+  std::string line(512, '\0');
+  in.read(line.data(), static_cast<std::streamsize>(line.size()));
+  line.resize(static_cast<std::size_t>(in.gcount()));
+  line = line.substr(0, line.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
 }
 
 }  // namespace
@@ -29,24 +52,45 @@ LogFile::~LogFile() {
   if (file_) std::fclose(file_);
 }
 
-const char* LogFile::Header() {
-  return "time,port,serial_number,version_before,outcome,seconds";
+std::string LogFile::Header(char separator) {
+  std::string header;
+  for (const char* column : Columns())
+    header += (header.empty() ? "" : std::string(1, separator)) + column;
+  return header;
 }
 
-bool LogFile::Open(const std::string& path, std::string* error) {
+bool LogFile::Open(const Job& job, std::string* error) {
+  const std::string& path = job.log;
+  separator_ = job.logSeparator;
+  const std::string first = FirstLine(path);
+  if (!first.empty()) {
+    if (first == Header(',')) {
+      separator_ = ',';
+    } else if (first == Header(';')) {
+      separator_ = ';';
+    } else {
+      if (error)
+        *error = "the log file " + path +
+                 " has other columns (an older orb42-flash's?): name a new file, so that no "
+                 "file mixes two kinds of line";
+      return false;
+    }
+  }
   file_ = std::fopen(path.c_str(), "a");
   if (!file_) {
     if (error) *error = "cannot open the log file " + path + ": " + std::strerror(errno);
     return false;
   }
   std::fseek(file_, 0, SEEK_END);
-  if (std::ftell(file_) == 0 && !Write(Header())) {
+  if (std::ftell(file_) == 0 && !Write(Header(separator_))) {
     if (error) *error = "cannot write to the log file " + path + ": " + std::strerror(errno);
     std::fclose(file_);
     file_ = nullptr;
     return false;
   }
   path_ = path;
+  firmware_ = job.firmware.empty() ? "built-in" : job.firmware;
+  firmwareSha256_ = job.firmwareSha256;
   return true;
 }
 
@@ -66,8 +110,8 @@ std::size_t LogFile::LinesLost() const {
   return linesLost_;
 }
 
-std::string LogFile::CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+std::string LogFile::CsvField(const std::string& text, char separator) {
+  if (text.find_first_of(std::string("\"\r\n") + separator) == std::string::npos) return text;
   std::string out = "\"";
   for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
   return out + "\"";
@@ -75,13 +119,28 @@ std::string LogFile::CsvField(const std::string& text) {
 
 bool LogFile::Append(const Port& port, const DeviceReport& report, std::string* error) {
   const update::RunResult& r = report.result;
-  const std::string version = r.device.versionMajor ? VersionText(r.device) : "";
-  const std::string serial = r.device.serialNumber ? SerialText(r.device) : "";
   // The device's own time, from its answer to the port closed; a device that never answered
   // was called for callingMs.
-  const std::uint64_t ms = r.updateMs > 0 ? r.updateMs : r.callingMs;
-  const std::string line = Now() + "," + CsvField(port.Label()) + "," + serial + "," + version +
-                           "," + OutcomeKey(r) + "," + Seconds(ms);
+  std::string seconds = Seconds(r.updateMs > 0 ? r.updateMs : r.callingMs);
+  if (separator_ == ';') seconds.replace(seconds.find('.'), 1, ",");
+  const bool programmed =
+      r.stage == update::Stage::Switching || r.stage == update::Stage::Programming;
+  const std::vector<std::string> fields = {UtcTimestamp(),
+                                           port.Label(),
+                                           r.device.serialNumber ? SerialText(r.device) : "",
+                                           r.device.versionMajor ? VersionText(r.device) : "",
+                                           VersionAfter(r),
+                                           OutcomeKey(r),
+                                           report.cause,
+                                           programmed ? std::to_string(r.speed) : "",
+                                           seconds,
+                                           std::to_string(r.repairs),
+                                           firmware_,
+                                           firmwareSha256_,
+                                           ORB42_VERSION};
+  std::string line;
+  for (const std::string& field : fields)
+    line += (line.empty() ? "" : std::string(1, separator_)) + CsvField(field, separator_);
   std::lock_guard lock(mutex_);
   if (!file_) return true;
   if (Write(line)) return true;

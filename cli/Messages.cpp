@@ -1,7 +1,9 @@
 #include "cli/Messages.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
@@ -132,6 +134,28 @@ std::string OutcomeKey(const update::RunResult& r) {
 std::string VersionText(const update::DeviceFacts& facts) {
   if (!facts.versionMajor || !facts.versionMinor) return "?";
   return std::to_string(*facts.versionMajor) + "." + std::to_string(*facts.versionMinor);
+}
+
+std::string VersionAfter(const update::RunResult& r) {
+  if (r.outcome == Outcome::Updated) return NewVersion();
+  return r.device.versionMajor && r.device.versionMinor ? VersionText(r.device) : "";
+}
+
+std::string UtcTimestamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+  std::tm utc{};
+#if defined(_WIN32)
+  gmtime_s(&utc, &seconds);
+#else
+  gmtime_r(&seconds, &utc);
+#endif
+  char text[40];
+  const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+  std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(ms.count()));
+  return text;
 }
 
 std::string WhoText(const std::string& label, const update::DeviceFacts& facts) {

@@ -33,6 +33,12 @@ DeviceReport Explain(const update::RunResult& result, const Job& job, const Port
 std::string OutcomeKey(const update::RunResult& result);
 // "1.4"; "?" when not read.
 std::string VersionText(const update::DeviceFacts& facts);
+// The version on the device after the run: the new one once updated, otherwise the one it had
+// ("" when it was not read).
+std::string VersionAfter(const update::RunResult& result);
+// "2026-12-10T14:03:27.123Z": now, in UTC, so that logs of benches in other time zones sort
+// together.
+std::string UtcTimestamp();
 // "312000001"; "-" when not read.
 std::string SerialText(const update::DeviceFacts& facts);
 // "COM33 (ttyUSB0) 312000001": the label, and the serial number when it was read.

@@ -8,6 +8,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/Ports.h"
 #include "link/LoaderFacts.h"
+#include "platform/Locale.h"
 #include "update/DeviceUpdate.h"
 #include "update/UpdateRun.h"
 
@@ -81,7 +82,11 @@ const ValueRule kFirmwareRule{"--firmware", "a file name",
 const ValueRule kLogRule{"--log", "a file name",
                          [] { return std::string("give the path of the CSV file to append to"); },
                          [](const std::string& v) { return !v.empty(); }};
-const ValueRule* const kValueRules[] = {&kSpeedRule, &kWaitRule, &kFirmwareRule, &kLogRule};
+const ValueRule kSeparatorRule{"--log-separator", "a separator of the log's columns",
+                               [] { return std::string("give , (comma) or ; (semicolon)"); },
+                               [](const std::string& v) { return v == "," || v == ";"; }};
+const ValueRule* const kValueRules[] = {&kSpeedRule, &kWaitRule, &kFirmwareRule, &kLogRule,
+                                        &kSeparatorRule};
 
 std::string Refusal(const ValueRule& rule, const std::string& value) {
   const std::string what = value.empty() ? std::string("an empty value") : "'" + value + "'";
@@ -110,7 +115,7 @@ std::optional<std::string> EmptyAssignment(int argc, const char* const* argv) {
 }
 
 // The options that info and update share.
-void AddCallOptions(CLI::App& command, Job& s, std::string& waitSeconds) {
+void AddCallOptions(CLI::App& command, Job& s, std::string& waitSeconds, std::string& separator) {
   command.add_option("PORT", s.portArguments, "the ports of the devices (COM33 or /dev/ttyUSB0)");
   command.add_flag("--all", s.all, "every port behind the device's own bridge (' : TALVIRE')");
   command
@@ -125,10 +130,18 @@ void AddCallOptions(CLI::App& command, Job& s, std::string& waitSeconds) {
                    "only what went wrong, on stderr (with --json: no progress events)");
   command
       .add_option("--log", s.log,
-                  "append one CSV line per device: time, port, serial number, version before, "
-                  "outcome, seconds")
+                  "append one CSV line per device: time, port, serial number, versions before and "
+                  "after, outcome, cause, speed, seconds, repairs, firmware and its SHA-256, "
+                  "orb42-flash's version")
       ->type_name("FILE")
       ->check(Check(kLogRule));
+  command
+      .add_option("--log-separator", separator,
+                  "the log's column separator: , or ; (default: ; with a decimal comma in the "
+                  "seconds when your locale writes decimals with a comma, as a French "
+                  "spreadsheet reads them; otherwise ,)")
+      ->type_name("SEP")
+      ->check(Check(kSeparatorRule));
 }
 
 }  // namespace
@@ -154,14 +167,15 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, s
   }
 
   std::string infoWait = "45", updateWait = "45", speed = "115200";
+  std::string infoSeparator, updateSeparator;
   CLI::App* info = app.add_subcommand(
       "info",
       "call each device and show its identity, type, serial number and version, and "
       "whether it would be updated; writes nothing");
-  AddCallOptions(*info, s, infoWait);
+  AddCallOptions(*info, s, infoWait, infoSeparator);
 
   CLI::App* update = app.add_subcommand("update", "update each device to version 1.5");
-  AddCallOptions(*update, s, updateWait);
+  AddCallOptions(*update, s, updateWait, updateSeparator);
   update
       ->add_option("--speed", speed,
                    "line speed for the programming, in bit/s: " + LoaderSpeedList())
@@ -211,6 +225,10 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, s
   s.waitSeconds = s.loop ? std::nullopt
                          : std::optional<unsigned>(static_cast<unsigned>(
                                *Decimal(info->parsed() ? infoWait : updateWait)));
+  const std::string& separator = info->parsed() ? infoSeparator : updateSeparator;
+  s.logSeparator = !separator.empty()                       ? separator[0]
+                   : platform::UserLocaleUsesDecimalComma() ? ';'
+                                                            : ',';
   if (!s.all && s.portArguments.empty()) {
     err << used->get_name() << ": name the ports (PORT...) or give --all\n"
         << "Run with --help for more information.\n";

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,11 @@ std::unique_ptr<Reporter> MakeQuietReporter(const Job& job, std::FILE* err);
 // The closing lines for people: the counts, then each device that was not updated with its cause
 // and remedy, and the ones stopped half-way.
 std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary);
+
+// --json: one event a line, "event" and "time" (UTC, milliseconds) first.
+std::string JsonLine(const nlohmann::ordered_json& event);
+// --json outside a run: one "error" event (a usage error, a refused firmware file, no port).
+void PrintJsonError(std::FILE* out, int exitCode, const std::string& message);
 
 // "COM33 (ttyUSB0)", or "COM33 (ttyUSB0) #2" for the second device of a --loop.
 std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence);

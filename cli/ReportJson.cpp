@@ -20,6 +20,26 @@ Json FactsJson(const update::DeviceFacts& d) {
   return j;
 }
 
+}  // namespace
+
+// The event's name first, then its time, then the rest. A device's bytes never break the line:
+// anything that is not UTF-8 is replaced.
+std::string JsonLine(const nlohmann::ordered_json& event) {
+  Json j = {{"event", event.value("event", "")}, {"time", UtcTimestamp()}};
+  for (const auto& [key, value] : event.items())
+    if (key != "event") j[key] = value;
+  return j.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+void PrintJsonError(std::FILE* out, int exitCode, const std::string& message) {
+  std::fprintf(
+      out, "%s\n",
+      JsonLine({{"event", "error"}, {"exit_code", exitCode}, {"message", message}}).c_str());
+  std::fflush(out);
+}
+
+namespace {
+
 class JsonReporter final : public Reporter {
  public:
   JsonReporter(const Job& job, std::FILE* out)
@@ -91,7 +111,11 @@ class JsonReporter final : public Reporter {
     j["outcome"] = OutcomeKey(x);
     j["exit_code"] = static_cast<int>(r.code);
     j.update(FactsJson(x.device));
-    if (x.device.versionMajor) j["version_before"] = VersionText(x.device);
+    if (x.device.versionMajor && x.device.versionMinor) {
+      j["version"] = VersionAfter(x);  // on the device now
+      j["version_before"] = VersionText(x.device);
+    }
+    j["repairs"] = x.repairs;
     if (x.stage == update::Stage::Switching || x.stage == update::Stage::Programming) {
       j["speed"] = x.speed;
       j["speed_refused"] = x.speedRefused;
@@ -137,9 +161,8 @@ class JsonReporter final : public Reporter {
     return {{"event", event}, {"port", job_.ports[port].com}, {"device_no", sequence}};
   }
 
-  // A device's bytes never break the line: anything that is not UTF-8 is replaced.
   void Emit(const Json& j) {
-    const std::string line = j.dump(-1, ' ', false, Json::error_handler_t::replace);
+    const std::string line = JsonLine(j);
     std::lock_guard lock(mutex_);
     std::fprintf(out_, "%s\n", line.c_str());
     std::fflush(out_);

@@ -68,6 +68,11 @@ class PlainReporter final : public Reporter {
     sequence_[r.port] = r.sequence;
     std::string text = r.result.device.serialNumber ? SerialText(r.result.device) + ": " : "";
     Line(r.port, text + r.line);
+    // A bench that runs on does not wait for the summary to say what went wrong.
+    if (job_.loop && r.code != kExitUpdated) {
+      if (!r.cause.empty()) Line(r.port, "cause: " + r.cause);
+      if (!r.remedy.empty()) Line(r.port, "remedy: " + r.remedy);
+    }
   }
 
   void Stopping() override {

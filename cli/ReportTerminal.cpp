@@ -83,7 +83,14 @@ class TerminalReporter final : public Reporter {
     row.serial = SerialText(r.result.device);
     row.outcome = r.line;
     row.done = true;
-    if (job_.loop) commits_.push_back(RowText(r.port, row));
+    if (job_.loop) {
+      commits_.push_back(RowText(r.port, row));
+      // A bench that runs on does not wait for the summary to say what went wrong.
+      if (r.code != kExitUpdated) {
+        if (!r.cause.empty()) commits_.push_back("    cause: " + r.cause);
+        if (!r.remedy.empty()) commits_.push_back("    remedy: " + r.remedy);
+      }
+    }
   }
 
   // The live lines go, the message stays above them, and they are drawn again below it.

@@ -55,6 +55,9 @@ class CP03 {
   std::int32_t Connected() const { return connected; }
   LoaderState State() const { return loaderState; }
   std::uint32_t BaudRate() const { return lineSettings.BaudRate; }
+  // Repairs of the line so far: program words sent again, and ports given up (a refused call, a
+  // line that broke) so that the next call opens them afresh. For a report; never reset.
+  std::uint32_t Repairs() const { return repairs; }
 
  private:
   void GiveUpPort();
@@ -69,4 +72,5 @@ class CP03 {
   LoaderState loaderState = LoaderIdle;
   LinkError lastError = LinkOk;
   std::int32_t retryLimit = 3;
+  std::uint32_t repairs = 0;
 };

@@ -73,6 +73,7 @@ LinkError CP03::Connect(std::int32_t seconds) {
 
 // Purge, release and close, each whatever the one before gave; the last error is Close's.
 void CP03::GiveUpPort() {
+  ++repairs;
   Purge();
   Disconnect();
   Close();
@@ -241,6 +242,7 @@ LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) 
     }
     lastError = result;
     if (result == LinkOk || attempt >= retryLimit) return lastError;
+    ++repairs;
     if (result == LinkTimeout) Purge();  // only the receive times out
   }
 }

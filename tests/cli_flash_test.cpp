@@ -16,10 +16,12 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/Sha256.h"
 #include "sim/LoaderBank.h"
 #include "support/FlashProcess.h"
 #include "support/HexWords.h"
@@ -30,6 +32,15 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 using testsupport::FlashProcess;
 using testsupport::RunFlash;
+
+std::string LogHeader(char separator) {
+  std::string header =
+      "time,port,serial_number,version_before,version_after,outcome,cause,speed,seconds,repairs,"
+      "firmware,firmware_sha256,orb42_flash_version";
+  std::replace(header.begin(), header.end(), ',', separator);
+  return header;
+}
+const std::string kCsvHeader = LogHeader(',');
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -348,7 +359,8 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
   Start(Ports(1, options));
   const std::string log = dir + "/bench.csv";
   FlashProcess flash({"update", "COM33", "--loop", "--json", "--log", log});
-  ASSERT_TRUE(flash.WaitFor("\"serial_number\":312000002,\"version\":\"1.4\",\"version_before\""))
+  ASSERT_TRUE(
+      flash.WaitFor("\"serial_number\":312000002,\"version\":\"1.5\",\"version_before\":\"1.4\""))
       << flash.Out();
   ASSERT_TRUE(flash.WaitFor("\"next_device\":3")) << flash.Out();
   flash.Signal(SIGINT);
@@ -365,9 +377,9 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
     EXPECT_EQ(device.eeprom[127], 5);
   }
   const std::string csv = testsupport::ReadText(log);
-  EXPECT_TRUE(Has(csv, "time,port,serial_number,version_before,outcome,seconds\n")) << csv;
-  EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000001,1.4,updated,")) << csv;
-  EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000002,1.4,updated,")) << csv;
+  EXPECT_TRUE(Has(csv, kCsvHeader + "\n")) << csv;
+  EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000001,1.4,1.5,updated,,115200,")) << csv;
+  EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000002,1.4,1.5,updated,,115200,")) << csv;
 }
 
 // A disk that fills up half-way through a bench: the file may not grow past its header (a limit
@@ -379,7 +391,7 @@ TEST_F(FlashTest, LogLineThatCannotBeWrittenIsAnErrorAndTheDevicesGoOn) {
   ports[1].switchOnDelayMs = 4000;
   Start(ports);
   static std::string header;
-  header = std::string("time,port,serial_number,version_before,outcome,seconds\n");
+  header = kCsvHeader + "\n";
   const std::string log = File("bench.csv", header);
   FlashProcess flash({"update", "--all", "--log", log, "--json"}, FlashProcess::Output::Pipes, [] {
     signal(SIGXFSZ, SIG_IGN);
@@ -404,6 +416,132 @@ TEST_F(FlashTest, LogLineThatCannotBeWrittenIsAnErrorAndTheDevicesGoOn) {
   const auto plain = RunFlash({"update", "COM33", "--log", "/dev/null"});
   EXPECT_EQ(plain.status, 0) << plain.out;  // the next remote; /dev/null takes every line
   EXPECT_FALSE(Has(plain.out, "could not be written")) << plain.out;
+}
+
+std::vector<std::string> CsvLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  std::string field;
+  bool quoted = false;
+  for (char c : line) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == separator && !quoted) {
+      fields.push_back(field);
+      field.clear();
+    } else {
+      field += c;
+    }
+  }
+  fields.push_back(field);
+  return fields;
+}
+
+// What a workshop keeps of a bench: JSON events that each carry their time, a result that tells
+// the version before and after; a CSV line per device with the columns a spreadsheet needs, the
+// firmware's name and SHA-256 among them; the separator of a spreadsheet that writes decimal
+// commas; and a run that cannot start said as one JSON error event.
+TEST_F(FlashTest, RecordsAWorkshopCanKeep) {
+  std::vector<sim::Options> ports = Ports(2);
+  ports[1].device.serialNumber = 299999999;
+  Start(ports);
+  const std::string log = dir + "/bench.csv";
+  const auto r = RunFlash({"update", "--all", "--json", "--log", log, "--log-separator", ","});
+  EXPECT_EQ(r.status, 4) << r.out << r.err;
+  const std::regex iso("^\\d{4}-\\d{2}-\\d{2}T\\d{2}:\\d{2}:\\d{2}\\.\\d{3}Z$");
+  for (const Json& j : JsonLines(r.out)) {
+    ASSERT_TRUE(j.contains("time")) << j.dump();
+    EXPECT_TRUE(std::regex_match(j["time"].get<std::string>(), iso)) << j.dump();
+  }
+  for (const Json& j : Events(JsonLines(r.out), "result")) {
+    if (j["port"] != "COM33") continue;
+    EXPECT_EQ(j["version"], "1.5");
+    EXPECT_EQ(j["version_before"], "1.4");
+    EXPECT_EQ(j["repairs"], 0);
+  }
+
+  std::ifstream hex(std::string(ORB42_SOURCE_DIR) + "/firmware/orb42tlx-v1.5.hex",
+                    std::ios::binary);
+  const std::string sha = platform::Sha256Hex(
+      std::string(std::istreambuf_iterator<char>(hex), std::istreambuf_iterator<char>()));
+  const auto lines = CsvLines(testsupport::ReadText(log));
+  ASSERT_EQ(lines.size(), 3u) << testsupport::ReadText(log);
+  EXPECT_EQ(lines[0], kCsvHeader);
+  for (const std::string& line : {lines[1], lines[2]}) {
+    const auto f = Fields(line, ',');
+    ASSERT_EQ(f.size(), 13u) << line;
+    EXPECT_TRUE(std::regex_match(f[0], iso)) << line;
+    EXPECT_TRUE(std::regex_match(f[8], std::regex("^[0-9]+\\.[0-9]$"))) << line;
+    EXPECT_EQ(f[9], "0") << line;
+    EXPECT_EQ(f[10], "built-in");
+    EXPECT_EQ(f[11], sha);
+    EXPECT_EQ(f[12], "1.5.2.5");
+    if (f[1] == "COM33 (ttyUSB0)") {
+      EXPECT_EQ(std::vector<std::string>(f.begin() + 2, f.begin() + 8),
+                (std::vector<std::string>{"312000001", "1.4", "1.5", "updated", "", "115200"}));
+    } else {
+      EXPECT_EQ(std::vector<std::string>(f.begin() + 1, f.begin() + 8),
+                (std::vector<std::string>{"COM34 (ttyUSB1)", "299999999", "", "",  // not read
+                                          "refused-serial-number",
+                                          "serial number 299999999 is outside 300000000 to "
+                                          "399999999",
+                                          ""}));
+    }
+  }
+
+  // A French spreadsheet: semicolons and a decimal comma; a file keeps its own separator, and a
+  // file with other columns is refused before anything is sent.
+  const std::string french = dir + "/atelier.csv";
+  EXPECT_EQ(RunFlash({"update", "COM33", "--log", french, "--log-separator", ";"}).status, 0);
+  EXPECT_EQ(RunFlash({"update", "COM33", "--log", french}).status, 0);
+  const auto semi = CsvLines(testsupport::ReadText(french));
+  ASSERT_EQ(semi.size(), 3u);
+  EXPECT_EQ(semi[0], LogHeader(';'));
+  for (const std::string& line : {semi[1], semi[2]}) {
+    const auto f = Fields(line, ';');
+    ASSERT_EQ(f.size(), 13u) << line;
+    EXPECT_TRUE(std::regex_match(f[8], std::regex("^[0-9]+,[0-9]$"))) << line;
+  }
+  const std::string older =
+      File("older.csv", "time,port,serial_number,version_before,outcome,seconds\n");
+  const auto refused = RunFlash({"update", "COM33", "--log", older, "--json"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(Has(refused.err, "has other columns")) << refused.err;
+
+  // Runs that cannot start, with --json: one error event each, and the status.
+  const std::string empty = File("empty.hex", ":00000001FF\n");
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string message;
+  } errors[] = {
+      {{"update", "COM33", "--json", "--speed", "1e5"}, 2, "--speed: '1e5' is not a speed"},
+      {{"update", "COM97", "--json"}, 2, "'COM97' is not a serial port here"},
+      {{"update", "COM33", "--json", "--firmware", empty}, 2, empty + ": error: no program data"},
+      {{"update", "COM33", "--log", older, "--json"}, 2, "has other columns"},
+  };
+  for (const auto& e : errors) {
+    const auto run = RunFlash(e.args);
+    EXPECT_EQ(run.status, e.status) << e.message;
+    const auto events = JsonLines(run.out);
+    ASSERT_EQ(events.size(), 1u) << run.out;
+    EXPECT_EQ(events[0]["event"], "error");
+    EXPECT_EQ(events[0]["exit_code"], e.status);
+    EXPECT_TRUE(Has(events[0]["message"].get<std::string>(), e.message)) << run.out;
+  }
+  EXPECT_TRUE(NothingWritten(1));
+  TearDown();
+  Start(Ports(0));
+  const auto none = RunFlash({"update", "--all", "--json"});
+  EXPECT_EQ(none.status, 6);
+  ASSERT_EQ(JsonLines(none.out).size(), 1u) << none.out;
+  EXPECT_EQ(JsonLines(none.out)[0]["event"], "error");
 }
 
 TEST_F(FlashTest, FirmwareFileIsCheckedAsTheBuildChecksIt) {
@@ -505,9 +643,8 @@ TEST_F(FlashTest, AnotherProgramReadingThePortIsNamedAndCannotHoldTheRun) {
     const auto r = RunFlash({"update", "COM33", "--wait", "2"});
     EXPECT_EQ(r.status, 5) << r.out << r.err;
     const std::string named = "cat (pid " + std::to_string(cat.Pid()) + ")";
-    for (const std::string& words :
-         {"another program is reading this port: " + named,
-          "close " + named + ", which takes the device's answers"}) {
+    for (const std::string& words : {"another program is reading this port: " + named,
+                                     "close " + named + ", which takes the device's answers"}) {
       EXPECT_TRUE(Has(r.out, words)) << words << "\n" << r.out;
     }
   }

@@ -17,3 +17,5 @@ static_assert(sizeof(FirmwareRecord) == kFirmwareSlotSize);
 // The embedded image, empty slot included (133 slots for firmware 1.5).
 extern const FirmwareRecord FirmwareImage[];
 extern const std::size_t FirmwareImageSlots;
+// The SHA-256 of the HEX file the table was made from (64 hex digits), as sha256sum gives it.
+extern const char FirmwareImageSha256[];

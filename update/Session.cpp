@@ -20,7 +20,8 @@ bool LinkBroke(const Verdict& verdict) {
 
 }  // namespace
 
-Session::Session(CP03& link, SessionOptions options) : link_(link), options_(std::move(options)) {
+Session::Session(CP03& link, SessionOptions options)
+    : link_(link), options_(std::move(options)), repairsAtStart_(link.Repairs()) {
   recordCount_ =
       options_.image ? FillRecordTable(options_.image, RecordTable) : FillRecordTable(RecordTable);
 }
@@ -34,6 +35,7 @@ void Session::Restart() {
   speedRefused_ = false;
   written_ = 0;
   recordsDone_ = 0;
+  repairsAtStart_ = link_.Repairs();
 }
 
 void Session::BeginChecks() {

@@ -86,6 +86,8 @@ class Session {
   bool SpeedRefused() const { return speedRefused_; }
   std::uint32_t Written() const { return written_; }        // program words and EEPROM cells
   std::size_t RecordsDone() const { return recordsDone_; }  // records programmed
+  // The link's repairs since the last Restart: words sent again, calls on a port given up.
+  std::uint32_t Repairs() const { return link_.Repairs() - repairsAtStart_; }
   const SessionOptions& Options() const { return options_; }
 
   // The records of the image, the next one to program, and the next device check.
@@ -110,6 +112,7 @@ class Session {
   bool speedRefused_ = false;
   std::uint32_t written_ = 0;
   std::size_t recordsDone_ = 0;
+  std::uint32_t repairsAtStart_ = 0;
 };
 
 }  // namespace update

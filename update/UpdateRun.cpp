@@ -51,6 +51,7 @@ class Run {
       link_.Close();
     }
     result_.updateMs = answered ? Now() - answeredAt : 0;
+    result_.repairs = session_.Repairs();
     return result_;
   }
 

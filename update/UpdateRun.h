@@ -52,6 +52,7 @@ struct RunResult {
   std::size_t recordsDone = 0;
   std::size_t recordCount = 0;
   std::uint32_t written = 0;    // program words and EEPROM cells written
+  std::uint32_t repairs = 0;    // words sent again, calls on a port given up
   std::uint64_t callingMs = 0;  // from the start to the loader's answer (or the give-up)
   std::uint64_t updateMs = 0;   // from the loader's answer to the port closed
 };
