@@ -142,6 +142,15 @@ int Work(Job& job) {
   for (auto& worker : workers) worker->Start();
   bool announced = false;
   for (;;) {
+    std::string atRisk;
+    for (const auto& worker : workers) {
+      const std::string who = worker->AtRisk();
+      if (!who.empty()) atRisk += (atRisk.empty() ? "" : ", ") + who;
+    }
+    terminal::SetInterruptNote(
+        atRisk.empty() ? "orb42-flash: ended at once; no device was being programmed"
+                       : "orb42-flash: ended at once; may be left in programming mode: " + atRisk +
+                             ": switch each of them off and on, then run orb42-flash again");
     const bool allDone =
         std::all_of(workers.begin(), workers.end(), [](const auto& w) { return w->Finished(); });
     if (allDone) break;

@@ -1,7 +1,9 @@
 // On a terminal: one line per port, redrawn in place ten times a second (port, serial number,
-// stage, a bar and a percentage, then the outcome). With --loop each device's outcome is printed
-// above the live lines, which go on with the next device. Lines are cut to the terminal's width
-// so that none wraps and the redraw stays in place.
+// stage, a percentage and a bar, then the outcome). With --loop each device's outcome is printed
+// above the live lines, which go on with the next device. A live line never wraps, so that the
+// redraw stays in place: on a narrow terminal the bar shrinks first, then the line is cut. Lines
+// printed for good (outcomes above the live lines, the last frame, the summary) wrap at word
+// breaks instead.
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -14,7 +16,8 @@ namespace flash {
 
 namespace {
 
-constexpr int kBarWidth = 24;
+constexpr std::size_t kBarWidth = 24;
+constexpr std::size_t kNarrowestBar = 6;  // a bar narrower than this says nothing: none
 constexpr auto kRepaint = std::chrono::milliseconds(100);
 
 std::string Pad(const std::string& text, std::size_t width) {
@@ -25,6 +28,8 @@ class TerminalReporter final : public Reporter {
  public:
   TerminalReporter(const Job& job, std::FILE* out, int width)
       : job_(job), out_(out), width_(width), rows_(job.ports.size()) {
+    // The calling count starts at 0, not at the machine's uptime.
+    for (Row& row : rows_) row.since = platform::TickCount();
     for (const Port& p : job.ports) labelWidth_ = std::max(labelWidth_, p.Label().size());
     if (job.loop) labelWidth_ += 4;  // " #12"
   }
@@ -84,7 +89,7 @@ class TerminalReporter final : public Reporter {
     row.outcome = r.line;
     row.done = true;
     if (job_.loop) {
-      commits_.push_back(RowText(r.port, row));
+      commits_.push_back(RowText(r.port, row, false));
       // A bench that runs on does not wait for the summary to say what went wrong.
       if (r.code != kExitUpdated) {
         if (!r.cause.empty()) commits_.push_back("    cause: " + r.cause);
@@ -111,17 +116,17 @@ class TerminalReporter final : public Reporter {
   void End(const RunSummary& summary) override {
     StopPainter();
     std::lock_guard lock(mutex_);
+    std::string text = Up() + "\r\x1b[J";
     if (job_.loop) {
-      // The live lines have nothing more to say: the outcomes are above them.
-      for (Row& row : rows_) {
-        if (!row.done) row.outcome = "ended";
-        row.done = true;
-      }
+      // The live lines have nothing more to say: every outcome is above them already.
+      for (const std::string& line : commits_) text += Wrap(line);
+    } else {
+      for (std::size_t i = 0; i < rows_.size(); ++i) text += Wrap(RowText(i, rows_[i], false));
     }
-    Draw();
-    for (const std::string& line : SummaryLines(job_, summary)) {
-      std::fprintf(out_, "\r\x1b[2K%s\n", Fit(line, false).c_str());
-    }
+    commits_.clear();
+    drawn_ = 0;
+    for (const std::string& line : SummaryLines(job_, summary)) text += Wrap(line);
+    std::fputs(text.c_str(), out_);
     std::fflush(out_);
   }
 
@@ -138,17 +143,29 @@ class TerminalReporter final : public Reporter {
     std::string outcome;
   };
 
-  std::string Bar(const Row& row) const {
-    const std::size_t filled = row.records ? kBarWidth * row.done_records / row.records : 0;
+  static std::string Percent(const Row& row) {
     const int percent = row.records ? static_cast<int>(100 * row.done_records / row.records) : 0;
-    return "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '-') + "] " +
-           (percent < 10    ? "  "
-            : percent < 100 ? " "
-                            : "") +
-           std::to_string(percent) + "%";
+    std::string text = std::to_string(percent) + "%";
+    return std::string(4 - text.size(), ' ') + text;
   }
 
-  std::string State(const Row& row) const {
+  static std::string Bar(const Row& row, std::size_t width) {
+    const std::size_t filled = row.records ? width * row.done_records / row.records : 0;
+    return "[" + std::string(filled, '#') + std::string(width - filled, '-') + "]";
+  }
+
+  // "programming  52% [######------] 115200 bit/s": the percentage before the bar, and a bar as
+  // wide as the line leaves room for (room: the columns left for the whole state).
+  std::string Programming(const Row& row, std::size_t room) const {
+    const std::string head = "programming " + Percent(row);
+    const std::string tail = row.speed.empty() ? "" : " " + row.speed;
+    const std::size_t fixed = head.size() + 3 + tail.size();  // " [" and "]"
+    const std::size_t bar = room > fixed ? std::min(kBarWidth, room - fixed) : 0;
+    if (bar < kNarrowestBar) return head + tail;
+    return head + " " + Bar(row, bar) + tail;
+  }
+
+  std::string State(const Row& row, std::size_t room) const {
     if (row.done) return row.outcome;
     std::string state;
     if (row.waiting) {
@@ -168,7 +185,7 @@ class TerminalReporter final : public Reporter {
           state = "switching to " + std::to_string(job_.speed) + " bit/s";
           break;
         case update::Stage::Programming:
-          state = "programming " + Bar(row) + (row.speed.empty() ? "" : "  " + row.speed);
+          state = Programming(row, room > 14 ? room - 14 : 0);  // "  (stopping)"
           break;
         case update::Stage::Finishing:
           state = "finishing";
@@ -178,25 +195,56 @@ class TerminalReporter final : public Reporter {
     return stopping_ ? state + "  (stopping)" : state;
   }
 
-  std::string RowText(std::size_t port, const Row& row) const {
-    return Pad(DeviceLabel(job_, port, row.sequence), labelWidth_) + "  " + Pad(row.serial, 10) +
-           " " + State(row);
+  std::size_t Columns() const { return width_ > 1 ? static_cast<std::size_t>(width_ - 1) : 79; }
+
+  // A live line is cut to the width; one printed for good is not (Wrap breaks it).
+  std::string RowText(std::size_t port, const Row& row, bool live = true) const {
+    const std::string head =
+        Pad(DeviceLabel(job_, port, row.sequence), labelWidth_) + "  " + Pad(row.serial, 10) + " ";
+    const std::size_t room = Columns() > head.size() ? Columns() - head.size() : 0;
+    const std::string line = head + State(row, live ? room : kBarWidth + 40);
+    return live ? Fit(line) : line;
   }
 
-  // Cut to the width, so that a line never wraps (a wrapped line would throw the redraw off).
-  std::string Fit(const std::string& line, bool cut = true) const {
-    const std::size_t limit = width_ > 1 ? static_cast<std::size_t>(width_ - 1) : 79;
-    return cut && line.size() > limit ? line.substr(0, limit) : line;
+  // Cut to the width, so that a live line never wraps (a wrapped one would throw the redraw off).
+  std::string Fit(const std::string& line) const {
+    return line.size() > Columns() ? line.substr(0, Columns()) : line;
+  }
+
+  // Broken at spaces to the width, the lines after the first indented four more than it; each
+  // line cleared and ended.
+  std::string Wrap(const std::string& line) const {
+    std::string out;
+    std::string rest = line;
+    const std::string more(line.find_first_not_of(' ') + 4, ' ');
+    bool first = true;
+    for (;;) {
+      const std::string indent = first ? "" : more;
+      const std::size_t limit = Columns() > indent.size() + 10 ? Columns() - indent.size() : 10;
+      if (rest.size() <= limit) {
+        out += "\r\x1b[2K" + indent + rest + "\n";
+        return out;
+      }
+      std::size_t cut = rest.rfind(' ', limit);
+      if (cut == std::string::npos || cut == 0) cut = limit;
+      out += "\r\x1b[2K" + indent + rest.substr(0, cut) + "\n";
+      rest = rest.substr(cut);
+      if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
+      first = false;
+    }
+  }
+
+  std::string Up() const {
+    return drawn_ > 0 ? "\x1b[" + std::to_string(drawn_) + "A" : std::string();
   }
 
   // Up to the first live line, the outcomes to keep above it, then every live line anew.
   void Draw() {
-    std::string text;
-    if (drawn_ > 0) text += "\x1b[" + std::to_string(drawn_) + "A";
-    for (const std::string& line : commits_) text += "\r\x1b[2K" + Fit(line) + "\n";
+    std::string text = Up();
+    for (const std::string& line : commits_) text += Wrap(line);
     commits_.clear();
     for (std::size_t i = 0; i < rows_.size(); ++i)
-      text += "\r\x1b[2K" + Fit(RowText(i, rows_[i])) + "\n";
+      text += "\r\x1b[2K" + RowText(i, rows_[i]) + "\n";
     drawn_ = static_cast<int>(rows_.size());
     std::fputs(text.c_str(), out_);
     std::fflush(out_);
@@ -227,7 +275,6 @@ class TerminalReporter final : public Reporter {
   std::condition_variable wake_;
   std::vector<Row> rows_;
   std::vector<std::string> commits_;
-  std::string lastFrame_;
   int drawn_ = 0;
   bool stopping_ = false;
   bool ending_ = false;

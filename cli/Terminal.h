@@ -1,9 +1,11 @@
 #pragma once
 // The few things orb42-flash asks of the system beyond standard C++: whether an output is a
 // terminal and how wide it is, and what Ctrl-C does. One file per system implements them
-// (TerminalPosix.cpp here); everything else in cli/ is portable.
+// (TerminalPosix.cpp, TerminalWin32.cpp), on the note that InterruptNote.h keeps; everything
+// else in cli/ is portable.
 #include <atomic>
 #include <cstdio>
+#include <string>
 
 namespace flash::terminal {
 
@@ -18,5 +20,10 @@ int Width(std::FILE* stream);
 // Writing to a pipe whose reader has gone no longer ends the program either: the devices
 // under way are finished first. stop must live until the program ends.
 void OnInterrupt(std::atomic<bool>* stop);
+
+// The one line the second Ctrl-C writes to stderr before it ends the program: which devices may
+// be left in programming mode, and what to do. Kept up to date by the main thread; the signal
+// handler only writes what is there.
+void SetInterruptNote(const std::string& line);
 
 }  // namespace flash::terminal

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "cli/InterruptNote.h"
 #include "cli/Terminal.h"
 
 namespace flash::terminal {
@@ -15,9 +16,15 @@ namespace {
 
 std::atomic<bool>* stopFlag = nullptr;
 static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
+static_assert(std::atomic<int>::is_always_lock_free, "the note is read from a signal handler");
+InterruptNote note;
 
+// The second one: the note, then the end, at once.
 void OnSignal(int) {
-  if (stopFlag->exchange(true)) _exit(130);  // the second one: at once
+  if (!stopFlag->exchange(true)) return;
+  const ssize_t written = write(STDERR_FILENO, note.Text(), note.Length());
+  (void)written;
+  _exit(130);
 }
 
 }  // namespace
@@ -32,6 +39,10 @@ int Width(std::FILE* stream) {
   winsize size{};
   if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
   return 80;
+}
+
+void SetInterruptNote(const std::string& line) {
+  note.Set(line);
 }
 
 void OnInterrupt(std::atomic<bool>* stop) {

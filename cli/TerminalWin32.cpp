@@ -2,6 +2,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include "cli/InterruptNote.h"
 #include "cli/Terminal.h"
 
 namespace flash::terminal {
@@ -9,6 +10,7 @@ namespace flash::terminal {
 namespace {
 
 std::atomic<bool>* stopFlag = nullptr;
+InterruptNote note;
 
 HANDLE HandleOf(std::FILE* stream) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
@@ -21,7 +23,12 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
     case CTRL_CLOSE_EVENT:
-      if (stopFlag->exchange(true)) ExitProcess(130);
+      if (stopFlag->exchange(true)) {
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_ERROR_HANDLE), note.Text(), static_cast<DWORD>(note.Length()),
+                  &written, nullptr);
+        ExitProcess(130);
+      }
       return TRUE;
     default:
       return FALSE;
@@ -48,6 +55,10 @@ int Width(std::FILE* stream) {
   if (!GetConsoleScreenBufferInfo(HandleOf(stream), &info)) return 80;
   const int width = info.srWindow.Right - info.srWindow.Left + 1;
   return width > 0 ? width : 80;
+}
+
+void SetInterruptNote(const std::string& line) {
+  note.Set(line);
 }
 
 void OnInterrupt(std::atomic<bool>* stop) {

@@ -6,6 +6,36 @@
 
 namespace flash {
 
+namespace {
+
+// The run's events go to the reporter, and to the worker's own note of its stage.
+class Tee final : public update::RunObserver {
+ public:
+  Tee(update::RunObserver& first, std::atomic<int>& stage, std::atomic<std::uint32_t>& serial)
+      : first_(first), stage_(stage), serial_(serial) {}
+  void OnStage(update::RunId id, update::Stage stage) override {
+    stage_ = static_cast<int>(stage);
+    first_.OnStage(id, stage);
+  }
+  void OnDevice(update::RunId id, const update::DeviceFacts& facts) override {
+    serial_ = facts.serialNumber.value_or(0);
+    first_.OnDevice(id, facts);
+  }
+  void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
+    first_.OnSpeed(id, bitsPerSecond, refused);
+  }
+  void OnProgress(update::RunId id, std::size_t done, std::size_t count) override {
+    first_.OnProgress(id, done, count);
+  }
+
+ private:
+  update::RunObserver& first_;
+  std::atomic<int>& stage_;
+  std::atomic<std::uint32_t>& serial_;
+};
+
+}  // namespace
+
 PortWorker::PortWorker(std::size_t index, const Job& job, Reporter& reporter, LogFile* log,
                        const std::atomic<bool>& stop)
     : index_(index),
@@ -14,6 +44,18 @@ PortWorker::PortWorker(std::size_t index, const Job& job, Reporter& reporter, Lo
       reporter_(reporter),
       log_(log),
       stop_(stop) {}
+
+std::string PortWorker::AtRisk() const {
+  const int stage = stage_.load();
+  if (stage != static_cast<int>(update::Stage::Switching) &&
+      stage != static_cast<int>(update::Stage::Programming) &&
+      stage != static_cast<int>(update::Stage::Finishing))
+    return {};
+  std::string who = port_.Label();
+  if (job_.loop) who += " #" + std::to_string(sequence_.load());
+  if (const std::uint32_t serial = serial_.load()) who += " " + std::to_string(serial);
+  return who;
+}
 
 PortWorker::~PortWorker() {
   Join();
@@ -46,11 +88,14 @@ void PortWorker::Run() {
     // A bench's cable may be out for a moment between two devices; a port that is missing from
     // the start is a mistake to report at once.
     options.waitForPort = job_.loop && sequence > 1;
-    const update::RunResult result = update::RunUpdate(link, options, reporter_);
-    // With --loop, Ctrl-C while calling for the next device is the normal end of the bench.
-    if (job_.loop && result.outcome == update::Outcome::Stopped &&
-        result.stage == update::Stage::Calling)
-      break;
+    sequence_ = sequence;
+    serial_ = 0;
+    Tee observer(reporter_, stage_, serial_);
+    const update::RunResult result = update::RunUpdate(link, options, observer);
+    stage_ = -1;
+    // With --loop, Ctrl-C while calling for the next device is the normal end of the bench, and
+    // so is Ctrl-C just as it answers: a device that nothing was written to is no device done.
+    if (job_.loop && result.outcome == update::Outcome::Stopped && !result.programmingBegun) break;
     // A silent line may be another program taking the answers: look while it may still be there.
     std::vector<std::string> otherReaders;
     if (result.error == LinkTimeout || result.outcome == update::Outcome::NoAnswer)

@@ -3,6 +3,8 @@
 // the device on its port, and with --loop of every device after it, until Ctrl-C.
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -26,6 +28,10 @@ class PortWorker {
   void Start();
   void Join();
   bool Finished() const { return finished_.load(); }
+  // The device under way may be left in programming mode, or at another line speed, if the
+  // program ended now: it was switched, is being programmed or is being finished. Then its
+  // label (and serial number, once read) for the second Ctrl-C's note; empty otherwise.
+  std::string AtRisk() const;
   // Every device handled, once joined.
   const std::vector<DeviceReport>& Reports() const { return reports_; }
 
@@ -40,6 +46,9 @@ class PortWorker {
   const std::atomic<bool>& stop_;
   std::vector<DeviceReport> reports_;
   std::atomic<bool> finished_{false};
+  std::atomic<int> stage_{-1};  // update::Stage of the device under way; -1: none
+  std::atomic<std::uint32_t> serial_{0};
+  std::atomic<unsigned> sequence_{1};
   std::thread thread_;
 };
 

@@ -25,6 +25,7 @@
 #include "sim/LoaderBank.h"
 #include "support/FlashProcess.h"
 #include "support/HexWords.h"
+#include "support/TerminalScreen.h"
 
 namespace {
 
@@ -675,6 +676,108 @@ TEST_F(FlashTest, AnotherProgramReadingThePortIsNamedAndCannotHoldTheRun) {
 
 // On a terminal: live lines redrawn in place, then the outcome on the same line. Piped: plain
 // lines, no cursor movement.
+// The live lines of a terminal: every line of every frame as the terminal shows it (what
+// follows the last "clear line" before each line end).
+std::vector<std::string> ScreenLines(const std::string& raw) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = raw.find('\n'); end != std::string::npos; end = raw.find('\n', start)) {
+    std::string line = raw.substr(start, end - start);
+    const std::size_t clear = line.rfind("\x1b[2K");
+    if (clear != std::string::npos) line = line.substr(clear + 4);
+    while (!line.empty() && (line.back() == '\r')) line.pop_back();
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+// A narrow terminal (50 columns): no live line wraps, the percentage stays and the bar shrinks or
+// goes; the lines printed for good wrap whole at spaces instead of being cut. The calling count
+// starts at 0.
+TEST_F(FlashTest, NarrowTerminalKeepsThePercentageAndWrapsTheOutcome) {
+  sim::Options paced = Fast();
+  paced.pacing = true;
+  paced.switchOnDelayMs = 1500;
+  Start(Ports(1, paced));
+  FlashProcess narrow({"update", "COM33", "--speed", "9600"}, FlashProcess::Output::Terminal,
+                      nullptr, 50);
+  EXPECT_EQ(narrow.Finish(), 0) << narrow.Out();
+  const auto lines = ScreenLines(narrow.Out());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.front(), "COM33 (ttyUSB0)  -          calling 0 s of 45");
+  bool percentage = false;
+  for (const std::string& line : lines) {
+    if (line.find("programming") != std::string::npos) {
+      EXPECT_LE(line.size(), 49u) << line;
+      percentage = percentage || std::regex_search(line, std::regex("programming +[0-9]+%"));
+    }
+  }
+  EXPECT_TRUE(percentage) << narrow.Out();
+  // The last frame and the summary: every line within the width, the outcome whole once its
+  // continuation lines are joined back.
+  const auto last = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.find("updated 1.4") != std::string::npos;
+  });
+  ASSERT_NE(last, lines.end());
+  std::string joined;
+  for (auto line = last; line != lines.end(); ++line) {
+    EXPECT_LE(line->size(), 49u) << *line;
+    joined += (line->rfind("    ", 0) == 0 ? " " + line->substr(4) : "\n" + *line);
+  }
+  EXPECT_TRUE(std::regex_search(
+      joined, std::regex("312000001  updated 1\\.4 -> 1\\.5 in [0-9.]+ s at 9600 bit/s\n")))
+      << joined;
+}
+
+// Ctrl-C twice: the program ends at once and says which devices may be left in programming mode
+// and what to do.
+TEST_F(FlashTest, SecondCtrlCEndsAtOnceAndNamesTheDevicesLeftInProgramming) {
+  sim::Options paced = Fast();
+  paced.pacing = true;
+  Start(Ports(2, paced));
+  FlashProcess flash({"update", "--all", "--speed", "9600", "--json"});
+  ASSERT_TRUE(flash.WaitFor("\"percent\":5}")) << flash.Out();
+  flash.Signal(SIGINT);
+  ASSERT_TRUE(flash.WaitFor("\"event\":\"stopping\"")) << flash.Out();
+  flash.Signal(SIGINT);
+  EXPECT_EQ(flash.Finish(2000), 130) << flash.Err();
+  EXPECT_TRUE(Has(flash.Err(),
+                  "orb42-flash: ended at once; may be left in programming mode: COM33 (ttyUSB0) "
+                  "312000001, COM34 (ttyUSB1) 312001001: switch each of them off and on, then run "
+                  "orb42-flash again\n"))
+      << flash.Err();
+}
+
+// --loop on a terminal: each device's outcome is printed once, above the live lines, also when
+// Ctrl-C ends the bench while a device is under way; a device that fails says why at once.
+TEST_F(FlashTest, LoopOnATerminalTellsEachDeviceOnce) {
+  sim::Options options = Fast();
+  options.pacing = true;
+  options.switchOnDelayMs = 1200;
+  std::vector<sim::Options> ports = Ports(2, options);
+  ports[1].device.serialNumber = 299999999;
+  Start(ports);
+  FlashProcess flash({"update", "--all", "--loop", "--speed", "9600"},
+                     FlashProcess::Output::Terminal);
+  ASSERT_TRUE(flash.WaitFor("remedy: this program updates ORB42TLX remotes")) << flash.Out();
+  ASSERT_TRUE(flash.WaitFor("312000001  programming")) << flash.Out();
+  flash.Signal(SIGINT);
+  EXPECT_EQ(flash.Finish(), 130) << flash.Out();
+  const auto screen = testsupport::FinalScreen(flash.Out());
+  std::string shown;
+  for (const std::string& line : screen) shown += line + "\n";
+  const auto count = [&](const std::string& start, const std::string& part) {
+    return std::count_if(screen.begin(), screen.end(), [&](const std::string& l) {
+      return l.rfind(start, 0) == 0 && l.find(part) != std::string::npos;
+    });
+  };
+  EXPECT_EQ(count("COM33 (ttyUSB0) #1", "312000001  stopped half-way"), 1) << shown;
+  EXPECT_EQ(count("COM34 (ttyUSB1) #1", "299999999  refused"), 1) << shown;
+  EXPECT_EQ(count("    cause: ", "serial number 299999999"), 1) << shown;    // when it failed
+  EXPECT_EQ(count("      cause: ", "serial number 299999999"), 1) << shown;  // in the summary
+}
+
 TEST_F(FlashTest, LiveLinesOnATerminalPlainLinesOtherwise) {
   sim::Options paced = Fast();
   paced.pacing = true;
@@ -682,7 +785,10 @@ TEST_F(FlashTest, LiveLinesOnATerminalPlainLinesOtherwise) {
   FlashProcess terminal({"update", "--all"}, FlashProcess::Output::Terminal);
   EXPECT_EQ(terminal.Finish(), 0) << terminal.Out();
   const std::string& t = terminal.Out();
-  EXPECT_TRUE(Has(t, "\x1b[2A\r\x1b[2KCOM33 (ttyUSB0)  312000001  programming [")) << t;
+  EXPECT_TRUE(std::regex_search(
+      t, std::regex("\x1b\\[2A\r\x1b\\[2KCOM33 \\(ttyUSB0\\)  312000001  programming +[0-9]+% "
+                    "\\[#*-*\\] 115200 bit/s")))
+      << t;
   EXPECT_TRUE(Has(t, "\r\x1b[2KCOM34 (ttyUSB1)  312001001  updated 1.4 -> 1.5 in ")) << t;
   EXPECT_TRUE(Has(t, "2 devices: 2 updated, 0 not updated.")) << t;
 

@@ -22,13 +22,13 @@ class FlashProcess {
   // inChild runs in the new process just before orb42-flash starts (limits, signal dispositions:
   // both survive the exec). It must only make system calls.
   explicit FlashProcess(const std::vector<std::string>& args, Output output = Output::Pipes,
-                        void (*inChild)() = nullptr) {
+                        void (*inChild)() = nullptr, unsigned short columns = 120) {
     std::vector<char*> argv{const_cast<char*>(kProgram)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     if (output == Output::Terminal) {
       winsize size{};
-      size.ws_col = 120;
+      size.ws_col = columns;
       size.ws_row = 40;
       pid_ = forkpty(&outFd_, nullptr, nullptr, &size);
       if (pid_ == 0) {
