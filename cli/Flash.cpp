@@ -97,7 +97,8 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
 std::unique_ptr<Reporter> ChooseReporter(const Job& job) {
   if (job.json) return MakeJsonReporter(job, stdout);
   if (job.quiet) return MakeQuietReporter(job, stderr);
-  if (terminal::IsTerminal(stdout))
+  // The trace's lines would scroll the live lines away: with --verbose, plain lines.
+  if (!job.verbose && terminal::IsTerminal(stdout))
     return MakeTerminalReporter(job, stdout, terminal::Width(stdout));
   return MakePlainReporter(job, stdout);
 }

@@ -28,6 +28,7 @@ struct Job {
   std::string log;          // empty: no log
   char logSeparator = ',';  // ',' or ';'
   bool quiet = false;
+  bool verbose = false;  // the link's trace: on stderr, or as JSON events
 
   // Made ready before the run.
   std::vector<Port> ports;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 
 #include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
@@ -38,6 +39,25 @@ std::string NewVersion() {
   return std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
 }
 
+#if !defined(_WIN32)
+// The rule where udev reads it, as the package (/usr) or cmake --install (any other prefix)
+// puts it: installed, it applies to a cable plugged in after it; not installed, say where it goes.
+std::string UdevRemedy() {
+  constexpr const char* kRule = "70-orb42-cp210x.rules";
+  for (const char* dir : {"/usr/lib/udev/rules.d", "/lib/udev/rules.d", "/etc/udev/rules.d"}) {
+    const std::string path = std::string(dir) + "/" + kRule;
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec))
+      return "the udev rule " + path +
+             " is installed: re-plug the cable so that it applies (or: sudo udevadm control "
+             "--reload && sudo udevadm trigger)";
+  }
+  return std::string("install orb42-update's udev rule ") + kRule +
+         " (the package puts it in /usr/lib/udev/rules.d, cmake --install with another prefix "
+         "in /etc/udev/rules.d) and re-plug the cable";
+}
+#endif
+
 // The remedies name this system's own ways: on Linux the udev rule, the dialout group and fuser;
 // on Windows a held port is refused as "access denied", and there is nothing to install.
 void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out) {
@@ -49,9 +69,8 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
 #if defined(_WIN32)
       out.remedy = "run orb42-flash as a user who may use the serial ports";
 #else
-      out.remedy =
-          "install the udev rule packaging/70-orb42-cp210x.rules and re-plug the cable, or join "
-          "the dialout group: sudo adduser $USER dialout, then log in again";
+      out.remedy = UdevRemedy() +
+                   ", or join the dialout group: sudo adduser $USER dialout, then log in again";
 #endif
       return;
     case platform::PortFailure::Held:
@@ -82,7 +101,8 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
 
 // Another program reading the port takes the device's answers, and the line then looks
 // silent: a time-out names it when it was seen, and otherwise says how to find it.
-void AddOtherReaders(const std::vector<std::string>& readers, const Port& port, DeviceReport& out) {
+void AddOtherReaders(const std::vector<std::string>& readers, [[maybe_unused]] const Port& port,
+                     DeviceReport& out) {
   if (!readers.empty()) {
     std::string names;
     for (const std::string& reader : readers) names += (names.empty() ? "" : ", ") + reader;

@@ -25,13 +25,28 @@ std::string VersionText() {
          std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
 }
 
+std::string Environment() {
+  return "\nEnvironment: ORB42_SYSFS_TTY (default /sys/class/tty) is where the ports are "
+         "found,\nORB42_DEV_DIR (default /dev) where their nodes are opened.\n";
+}
+
 std::string Footer() {
-  std::ostringstream text;
-  text << "\nPORT is " << PortForms() << ".\n\n"
-       << ExitCodeTable()
-       << "\nEnvironment: ORB42_SYSFS_TTY (default /sys/class/tty) is where the ports are "
-          "found,\nORB42_DEV_DIR (default /dev) where their nodes are opened.\n";
-  return text.str();
+  return "\nPORT is " + PortForms() + ".\n\n" + ExitCodeTable() + Environment();
+}
+
+constexpr const char* kCommands[] = {"list", "info", "update"};
+
+// A first argument that is no option and no command: CLI11 would only say that a command is
+// required.
+std::optional<std::string> UnknownCommand(int argc, const char* const* argv) {
+  if (argc < 2 || argv[1][0] == '-') return std::nullopt;
+  const std::string given = argv[1];
+  std::string list;
+  for (const char* command : kCommands) {
+    if (given == command) return std::nullopt;
+    list += (list.empty() ? "" : ", ") + std::string(command);
+  }
+  return "unknown command '" + given + "'; commands: " + list;
 }
 
 constexpr unsigned kMaxWaitSeconds = 3600;
@@ -121,11 +136,16 @@ void AddCallOptions(CLI::App& command, Job& s, std::string& waitSeconds, std::st
   command
       .add_option("--wait", waitSeconds,
                   "how long to call a device that is not switched on yet, in whole seconds "
-                  "(0 to 3600)")
+                  "(0 to 3600); 0 calls once (about 2 s with the link's fixed purge, and the "
+                  "release of a device that answers)")
       ->default_str("45")
       ->type_name("SECONDS")
       ->check(Check(kWaitRule));
   command.add_flag("--json", s.json, "one JSON object a line for every event and result");
+  command.add_flag("--verbose,-v", s.verbose,
+                   "a trace of every loader command and answer with its time, and of every "
+                   "repair of the line, on stderr (with --json: trace events); plain lines "
+                   "instead of the live ones");
   command.add_flag("--quiet,-q", s.quiet,
                    "only what went wrong, on stderr (with --json: no progress events)");
   command
@@ -160,7 +180,13 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, s
                                       "list the serial ports as the wizard does; the "
                                       "bridge's are marked ' : TALVIRE'");
   list->add_flag("--json", s.json, "one JSON object a line for each port");
+  // No device is called: no exit status of devices to tell.
+  list->footer("\nExit status: 0, also when no port is found; 2 for bad usage.\n" + Environment());
 
+  if (const auto unknown = UnknownCommand(argc, argv)) {
+    err << "orb42-flash: " << *unknown << "\nRun with --help for more information.\n";
+    return kExitUsage;
+  }
   if (const auto refused = EmptyAssignment(argc, argv)) {
     err << *refused << "\nRun with --help for more information.\n";
     return kExitUsage;

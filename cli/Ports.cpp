@@ -57,7 +57,8 @@ std::string PortForms() {
           .string();
   return "a COM name (COM1 to COM96: ttyS0-31 are COM1-32, ttyUSB0-31 COM33-64, ttyACM0-31 "
          "COM65-96), such a node's name (ttyUSB0) or its path in " +
-         dir + " ($ORB42_DEV_DIR) or /dev, or a link to it such as /dev/serial/by-id/...";
+         dir + " ($ORB42_DEV_DIR)" + (dir == "/dev" ? "" : " or /dev") +
+         ", or a link to it such as /dev/serial/by-id/...";
 }
 #endif
 

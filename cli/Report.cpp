@@ -13,6 +13,14 @@ void Reporter::Problem(const std::string& text) {
   std::fflush(stderr);
 }
 
+// Written whole, in one call, so that the lines of several ports never mix.
+void Reporter::OnTrace(update::RunId id, const TraceLine& line) {
+  (void)id;
+  const std::string text = line.time + " " + line.who + ": " + line.command +
+                           (line.bytes.empty() ? std::string() : ": " + line.bytes) + "\n";
+  std::fputs(text.c_str(), stderr);
+}
+
 std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary) {
   std::vector<std::string> lines;
   std::size_t good = 0;

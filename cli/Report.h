@@ -26,6 +26,14 @@ struct RunSummary {
   std::string log;               // the --log file
 };
 
+// One line of the --verbose trace: a loader command and its bytes, or a repair.
+struct TraceLine {
+  std::string who;      // the port's label: "COM33 (ttyUSB0)", "COM33 (ttyUSB0) #2"
+  std::string time;     // when the command began (UTC)
+  std::string command;  // "identity", "write word 48 = 0x2A5F", "repair: ..."
+  std::string bytes;    // ">86 <35 >84 ...", time-outs and purges in between
+};
+
 // The run's observer: the workers' runs tell it their events directly, each with its port and
 // device number (update::RunId).
 class Reporter : public update::RunObserver {
@@ -38,6 +46,8 @@ class Reporter : public update::RunObserver {
   // Something a person must know at once that is no device's outcome (a log line lost): on
   // stderr, "orb42-flash: " first.
   virtual void Problem(const std::string& text);
+  // --verbose: a line of the link's trace; on stderr, or a "trace" event with --json.
+  virtual void OnTrace(update::RunId id, const TraceLine& line);
   virtual void End(const RunSummary& summary) = 0;
 };
 

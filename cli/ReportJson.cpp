@@ -135,6 +135,14 @@ class JsonReporter final : public Reporter {
 
   void Stopping() override { Emit({{"event", "stopping"}}); }
 
+  void OnTrace(update::RunId id, const TraceLine& line) override {
+    Json j = Head("trace", id.port, id.device);
+    j["command"] = line.command;
+    j["bytes"] = line.bytes;
+    j["began"] = line.time;
+    Emit(j);
+  }
+
   void End(const RunSummary& summary) override {
     std::size_t good = 0;
     Json halfWay = Json::array();

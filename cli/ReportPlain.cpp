@@ -22,7 +22,9 @@ class PlainReporter final : public Reporter {
     sequence_[port] = sequence;
     if (stage == update::Stage::Calling) {
       Line(port, job_.waitSeconds
-                     ? "calling the device (up to " + std::to_string(*job_.waitSeconds) + " s)"
+                     ? (*job_.waitSeconds == 0 ? std::string("calling the device once")
+                                               : "calling the device (up to " +
+                                                     std::to_string(*job_.waitSeconds) + " s)")
                      : std::string("calling the device (until Ctrl-C)"));
     }
   }

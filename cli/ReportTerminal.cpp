@@ -174,8 +174,10 @@ class TerminalReporter final : public Reporter {
       switch (row.stage) {
         case update::Stage::Calling: {
           const std::uint64_t s = (platform::TickCount() - row.since) / 1000;
-          state = "calling " + std::to_string(s) + " s" +
-                  (job_.waitSeconds ? " of " + std::to_string(*job_.waitSeconds) : "");
+          state = job_.waitSeconds == 0u
+                      ? std::string("calling once")
+                      : "calling " + std::to_string(s) + " s" +
+                            (job_.waitSeconds ? " of " + std::to_string(*job_.waitSeconds) : "");
           break;
         }
         case update::Stage::Checking:

@@ -1,5 +1,6 @@
 #include "cli/Worker.h"
 
+#include "cli/Trace.h"
 #include "link/Com_p03.h"
 #include "platform/PortReaders.h"
 #include "update/UpdateRun.h"
@@ -91,7 +92,14 @@ void PortWorker::Run() {
     sequence_ = sequence;
     serial_ = 0;
     Tee observer(reporter_, stage_, serial_);
+    std::shared_ptr<TraceLines> trace;
+    if (job_.verbose) {
+      trace =
+          std::make_shared<TraceLines>(reporter_, options.id, DeviceLabel(job_, index_, sequence));
+      options.trace = TraceHook(trace);
+    }
     const update::RunResult result = update::RunUpdate(link, options, observer);
+    if (trace) trace->Flush();
     stage_ = -1;
     // With --loop, Ctrl-C while calling for the next device is the normal end of the bench, and
     // so is Ctrl-C just as it answers: a device that nothing was written to is no device done.

@@ -127,12 +127,17 @@ LinkError CP03::SetSpeed(std::int32_t bitsPerSecond) {
 LinkError CP03::Purge() {
   if (!IsOpen()) return lastError = LinkPortNotOpen;
   Wait(1000);
-  return lastError = portHandle->Purge();
+  lastError = portHandle->Purge();
+  Trace(lastError == LinkOk ? LinkTrace::Kind::Purged : LinkTrace::Kind::Failed, {}, 0, lastError);
+  return lastError;
 }
 
 LinkError CP03::WriteByte(std::uint8_t value) {
   if (!IsOpen()) return lastError = LinkPortNotOpen;
-  return lastError = portHandle->WriteByte(value);
+  lastError = portHandle->WriteByte(value);
+  Trace(lastError == LinkOk ? LinkTrace::Kind::Sent : LinkTrace::Kind::Failed, {}, value,
+        lastError);
+  return lastError;
 }
 
 // value is touched only when a byte arrived.
@@ -140,10 +145,21 @@ LinkError CP03::ReadByte(std::uint32_t& value) {
   if (!IsOpen()) return lastError = LinkPortNotOpen;
   std::uint8_t byte = 0;
   bool got = false;
-  if (LinkError error = portHandle->ReadByte(byte, got)) return lastError = error;
-  if (!got) return lastError = LinkTimeout;
+  if (LinkError error = portHandle->ReadByte(byte, got)) {
+    Trace(LinkTrace::Kind::Failed, {}, 0, error);
+    return lastError = error;
+  }
+  if (!got) {
+    Trace(LinkTrace::Kind::TimedOut);
+    return lastError = LinkTimeout;
+  }
+  Trace(LinkTrace::Kind::Received, {}, byte);
   value = byte;
   return lastError = LinkOk;
+}
+
+void CP03::Trace(LinkTrace::Kind kind, std::string text, std::uint8_t byte, LinkError error) const {
+  if (trace) trace(LinkTrace{kind, std::move(text), byte, error});
 }
 
 // Waits its full length on a 64-bit millisecond clock, so the end time never wraps around. The

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "link/LinkError.h"
+#include "link/LinkTrace.h"
 #include "platform/SerialPort.h"
 
 class CP03 {
@@ -58,9 +59,13 @@ class CP03 {
   // Repairs of the line so far: program words sent again, and ports given up (a refused call, a
   // line that broke) so that the next call opens them afresh. For a report; never reset.
   std::uint32_t Repairs() const { return repairs; }
+  // A trace of everything the link does from now on (an empty hook: none).
+  void SetTrace(LinkTraceHook hook) { trace = std::move(hook); }
 
  private:
   void GiveUpPort();
+  void Trace(LinkTrace::Kind kind, std::string text = {}, std::uint8_t byte = 0,
+             LinkError error = LinkOk) const;
 
   std::unique_ptr<platform::SerialPort> portHandle;  // closed port == invalid handle
   platform::LineSettings lineSettings;
@@ -73,4 +78,5 @@ class CP03 {
   LinkError lastError = LinkOk;
   std::int32_t retryLimit = 3;
   std::uint32_t repairs = 0;
+  LinkTraceHook trace;
 };

@@ -1,6 +1,8 @@
 // The resident loader's byte protocol: single-byte commands, arguments and answers as pairs of
 // ASCII hex digits, each received digit acknowledged with 0x84.
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "link/Com_p03.h"
 #include "link/LoaderFacts.h"
@@ -40,11 +42,13 @@ LinkError CP03::Connect(std::int32_t seconds) {
   const std::int64_t end =
       static_cast<std::int64_t>(platform::TickCount()) + static_cast<std::int64_t>(seconds) * 1000;
   const std::uint64_t deadline = end < 0 ? 0 : static_cast<std::uint64_t>(end);
+  Trace(LinkTrace::Kind::Command, "calling, up to " + std::to_string(seconds) + " s");
   Purge();
   lastError = LinkOk;
   std::uint32_t answer = 0x100;  // none yet
   bool timeUp = false;
   for (;;) {
+    Trace(LinkTrace::Kind::Command, "call");
     if (const LinkError sent = WriteByte(kCall); sent != LinkOk) {
       // The cable was pulled between two calls: the descriptor is dead for good. Giving the
       // port up lets the next call open the replugged bridge afresh; the send's own code ends
@@ -74,6 +78,7 @@ LinkError CP03::Connect(std::int32_t seconds) {
 // Purge, release and close, each whatever the one before gave; the last error is Close's.
 void CP03::GiveUpPort() {
   ++repairs;
+  Trace(LinkTrace::Kind::Repaired, "port given up, to be opened afresh at the next call");
   Purge();
   Disconnect();
   Close();
@@ -86,6 +91,7 @@ LinkError CP03::Disconnect() {
   SetLoaderSpeed(kCallSpeed);
   platform::SleepMs(500);
   std::uint32_t answer = 0;
+  Trace(LinkTrace::Kind::Command, "release");
   if (WriteByte(kRelease) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
   connected = 0;
   loaderState = LoaderIdle;
@@ -98,6 +104,7 @@ LinkError CP03::SetLoaderSpeed(std::int32_t bitsPerSecond) {
   if (!connected) return lastError = LinkNotConnected;
   lastError = LinkOk;
   const SpeedStep step = LoaderSpeed(bitsPerSecond);
+  Trace(LinkTrace::Kind::Command, "speed " + std::to_string(step.bitsPerSecond) + " bit/s");
   std::uint32_t answer = 0;
   if (WriteByte(kSetSpeed) != LinkOk || SendHexPair(step.divisor) != LinkOk ||
       ReadByte(answer) != LinkOk)
@@ -113,6 +120,7 @@ LinkError CP03::SetLoaderSpeed(std::int32_t bitsPerSecond) {
 LinkError CP03::Unlock() {
   if (!connected) return lastError = LinkNotConnected;
   std::uint32_t answer = 0;
+  Trace(LinkTrace::Kind::Command, "unlock");
   if (WriteByte(kUnlock) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
   if (answer != kAck) return lastError = LinkBadAnswer;
   loaderState = LoaderUnlocked;
@@ -123,6 +131,7 @@ LinkError CP03::Unlock() {
 // when fewer characters arrived.
 LinkError CP03::ReadIdentity(char text[4]) {
   if (!connected) return lastError = LinkNotConnected;
+  Trace(LinkTrace::Kind::Command, "identity");
   if (WriteByte(kIdentity) != LinkOk) return lastError;
   for (int i = 0; i < 3 && lastError == LinkOk; ++i) {
     std::uint32_t value = 0;
@@ -141,12 +150,14 @@ LinkError CP03::CheckIdentity() {
 
 LinkError CP03::ReadDeviceType(std::uint32_t& type) {
   if (!connected) return lastError = LinkNotConnected;
+  Trace(LinkTrace::Kind::Command, "device type");
   if (WriteByte(kDeviceType) != LinkOk) return lastError;
   return ReceiveHexPair(type);
 }
 
 LinkError CP03::ReadEepromByte(std::uint32_t address, std::uint32_t& value) {
   if (!connected) return lastError = LinkNotConnected;
+  Trace(LinkTrace::Kind::Command, "read EEPROM cell " + std::to_string(address));
   if (WriteByte(kReadEeprom) != LinkOk || SendHexPair(address) != LinkOk) return lastError;
   return ReceiveHexPair(value);
 }
@@ -154,6 +165,8 @@ LinkError CP03::ReadEepromByte(std::uint32_t address, std::uint32_t& value) {
 // The 10 ms spin gives the device time to program the cell before it answers.
 LinkError CP03::WriteEepromByte(std::uint32_t address, std::uint32_t value) {
   if (!connected) return lastError = LinkNotConnected;
+  Trace(LinkTrace::Kind::Command,
+        "write EEPROM cell " + std::to_string(address) + " = " + std::to_string(value));
   if (WriteByte(kWriteEeprom) != LinkOk || SendHexPair(address) != LinkOk ||
       SendHexPair(value) != LinkOk)
     return lastError;
@@ -205,6 +218,7 @@ LinkError CP03::EnterProgramming() {
   if (!connected) return lastError = LinkNotConnected;
   if (loaderState != LoaderUnlocked) return lastError = LinkNotUnlocked;
   std::uint32_t answer = 0;
+  Trace(LinkTrace::Kind::Command, "programming mode");
   if (WriteByte(kEnterProgramming) != LinkOk || ReadByte(answer) != LinkOk) return lastError;
   if (answer != kAck) return lastError = LinkBadAnswer;
   loaderState = LoaderProgramming;
@@ -215,6 +229,7 @@ LinkError CP03::EnterProgramming() {
 LinkError CP03::LeaveProgramming() {
   if (!connected) return lastError = LinkNotConnected;
   if (loaderState != LoaderProgramming) return lastError = LinkNotProgramming;
+  Trace(LinkTrace::Kind::Command, "leave programming mode");
   return WriteByte(kLeaveProgramming);
 }
 
@@ -230,7 +245,11 @@ LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) 
     return lastError = LinkAddressOutOfRange;
   const std::uint32_t pairs[] = {(wordAddress / 256) ^ kHighMask, (wordAddress % 256) ^ kLowMask,
                                  (word / 256u) ^ kHighMask, (word % 256u) ^ kLowMask};
+  char what[48];
+  std::snprintf(what, sizeof what, "write word %u = 0x%04X", static_cast<unsigned>(wordAddress),
+                static_cast<unsigned>(word));
   for (std::int32_t attempt = 0;; ++attempt) {
+    Trace(LinkTrace::Kind::Command, what);
     LinkError result = WriteByte(kWriteProgramWord);
     for (std::uint32_t pair : pairs)
       if (result == LinkOk) result = SendHexPair(pair);
@@ -243,6 +262,7 @@ LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) 
     lastError = result;
     if (result == LinkOk || attempt >= retryLimit) return lastError;
     ++repairs;
+    Trace(LinkTrace::Kind::Repaired, std::string(what) + " again");
     if (result == LinkTimeout) Purge();  // only the receive times out
   }
 }

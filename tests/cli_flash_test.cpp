@@ -199,7 +199,7 @@ TEST_F(FlashTest, EachOutcomeHasItsExitStatusAndItsWords) {
        [](sim::Options& o) { o.switchOnDelayMs = 60000; },
        {"update", "COM33", "--wait", "0"},
        5,
-       {"no answer from the device within 0 s", "switch the device on"}},
+       {"calling the device once", "no answer from the device within 0 s", "switch the device on"}},
       {"cable pulled while programming",
        [](sim::Options& o) {
          o.faults = {{sim::FaultKind::HangUp, sim::FaultTarget::ProgramWord, 50}};
@@ -232,7 +232,7 @@ TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
     std::string said;
   } cases[] = {
       {{}, "A subcommand is required"},
-      {{"flash", "COM33"}, "A subcommand is required"},
+      {{"flash", "COM33"}, "unknown command 'flash'; commands: list, info, update"},
       {{"update"}, "name the ports (PORT...) or give --all"},
       {{"update", "COM33", "--speed", "230400"}, "230400"},
       {{"update", "COM33", "--bogus"}, "--bogus"},
@@ -273,6 +273,9 @@ TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(Has(help.out, "--speed BPS")) << help.out;
   EXPECT_TRUE(Has(help.out, "  7    transmission failure")) << help.out;
+  const auto listHelp = RunFlash({"list", "--help"});
+  EXPECT_EQ(listHelp.status, 0);
+  EXPECT_FALSE(Has(listHelp.out, "transmission failure")) << listHelp.out;  // no device called
   EXPECT_TRUE(Has(RunFlash({"--version"}).out, "installs firmware 1.5"));
 }
 
@@ -672,6 +675,34 @@ TEST_F(FlashTest, AnotherProgramReadingThePortIsNamedAndCannotHoldTheRun) {
   EXPECT_NE(status, -1) << "still running 15 s after Ctrl-C\n" << flash.Out();
   EXPECT_LT(took, 6000) << flash.Out();
   EXPECT_TRUE(Version14(0));
+}
+
+// --verbose: every loader command with its bytes and its time, and every repair of the line,
+// on stderr; with --json the same as trace events among the others.
+TEST_F(FlashTest, VerboseTracesEveryCommandAndRepair) {
+  sim::Options options = Fast();
+  options.faults = {{sim::FaultKind::WrongByte, sim::FaultTarget::ProgramWord, 5}};
+  Start(Ports(1, options));
+  const auto r = RunFlash({"update", "COM33", "-v", "--speed", "9600"});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  const std::string ts = "[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]{12}Z COM33 \\(ttyUSB0\\): ";
+  for (const std::string& line :
+       {ts + "call: >80 <81\n",
+        ts + "identity: >86 <35 >84 <30 >84 <33 >84 <30 >84 <33 >84 <33 >84\n",
+        ts + "read EEPROM cell 120: >89 >37 >38 <30 >84 <31 >84\n",
+        ts + "write word [0-9]+ = 0x[0-9A-F]{4}: >8D( >[0-9A-F]{2}){8} <00 \\(purge\\)\n",
+        ts + "repair: write word [0-9]+ = 0x[0-9A-F]{4} again\n",
+        ts + "write EEPROM cell 127 = 5: >8B >37 >46 >30 >35 <84\n", ts + "release: >04 <84\n"}) {
+    EXPECT_TRUE(std::regex_search(r.err, std::regex(line))) << line << "\n"
+                                                            << r.err.substr(0, 3000);
+  }
+  const auto json = RunFlash({"update", "COM33", "-v", "--json"});  // the next remote
+  EXPECT_EQ(json.status, 0) << json.err;
+  const auto traces = Events(JsonLines(json.out), "trace");
+  ASSERT_GT(traces.size(), 900u);
+  EXPECT_EQ(traces[1]["command"], "call");
+  EXPECT_EQ(traces[1]["bytes"], ">80 <81");
+  EXPECT_TRUE(json.err.empty()) << json.err.substr(0, 500);
 }
 
 // On a terminal: live lines redrawn in place, then the outcome on the same line. Piped: plain

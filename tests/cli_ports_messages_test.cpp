@@ -110,7 +110,10 @@ TEST(FlashMessages, PortThatCannotBeOpenedIsToldWithItsRemedyAndTheSystemsWords)
     const char* line;
     const char* remedy;
   } cases[] = {
-      {EACCES, "permission denied", "packaging/70-orb42-cp210x.rules"},
+      {EACCES, "permission denied",
+       "udev rule 70-orb42-cp210x.rules (the package puts it in "
+       "/usr/lib/udev/rules.d, cmake --install with another "
+       "prefix in /etc/udev/rules.d)"},
       {EPERM, "permission denied", "sudo adduser $USER dialout"},
       {EWOULDBLOCK, "port held by another program", "sudo fuser -v /dev/ttyUSB0"},
       {EBUSY, "port held by another program", "close that program"},
@@ -126,6 +129,7 @@ TEST(FlashMessages, PortThatCannotBeOpenedIsToldWithItsRemedyAndTheSystemsWords)
     EXPECT_NE(r.cause.find("/dev/ttyUSB0"), std::string::npos) << r.cause;
     EXPECT_NE(r.cause.find(std::strerror(c.error)), std::string::npos) << r.cause;
     EXPECT_NE(r.remedy.find(c.remedy), std::string::npos) << r.remedy;
+    EXPECT_EQ(r.remedy.find("packaging/"), std::string::npos) << r.remedy;  // not the sources
   }
 }
 

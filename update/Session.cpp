@@ -24,6 +24,11 @@ Session::Session(CP03& link, SessionOptions options)
     : link_(link), options_(std::move(options)), repairsAtStart_(link.Repairs()) {
   recordCount_ =
       options_.image ? FillRecordTable(options_.image, RecordTable) : FillRecordTable(RecordTable);
+  if (options_.trace) link_.SetTrace(options_.trace);
+}
+
+Session::~Session() {
+  if (options_.trace) link_.SetTrace({});
 }
 
 void Session::Restart() {

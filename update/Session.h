@@ -25,6 +25,8 @@ struct SessionOptions {
   // A loader that is not "P03" is asked once more for its identity, for a report; the wizard
   // only needs to know that it is another one.
   bool readRefusedIdentity = false;
+  // Everything the link does while the session has it (orb42-flash --verbose); empty: nothing.
+  LinkTraceHook trace;
 };
 
 // The device checks, by the number of the check that runs next.
@@ -60,6 +62,7 @@ class Session {
   enum class Piece { Call, Check, Switch, Record, Finish, Done };
 
   explicit Session(CP03& link, SessionOptions options = {});
+  ~Session();
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
 

@@ -62,6 +62,7 @@ class Run {
     out.speed = options.speed;
     out.image = options.image;
     out.stop = options.stop;
+    out.trace = options.trace;
     out.readRefusedIdentity = true;  // the report names what another loader calls itself
     return out;
   }

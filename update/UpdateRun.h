@@ -90,6 +90,7 @@ struct RunOptions {
   // Asked between two calls, two checks, two records and two words; true stops the run at
   // that point, and the device is finished (released, port closed) as after any other end.
   std::function<bool()> stop;
+  LinkTraceHook trace;  // everything the link does during the run; empty: nothing
 };
 
 // Runs a whole update (or the checks only) on the port the link names. The link is closed
