@@ -26,6 +26,8 @@ int ClassOf(sim::FaultKind kind) {
       return kHangUp;
     case sim::FaultKind::Late:
       return kLate;
+    case sim::FaultKind::Corrupt:  // the soak makes none: the wizard reads nothing back
+      break;
   }
   return kSilence;
 }
@@ -38,7 +40,8 @@ unsigned CountOf(const LineCounts& c, sim::FaultTarget target) {
       return c.calls;
     case sim::FaultTarget::ProgramWord:
       return c.words;
-    case sim::FaultTarget::SetSpeed:  // the wizard never switches speed
+    case sim::FaultTarget::SetSpeed:     // the wizard never switches speed
+    case sim::FaultTarget::EepromWrite:  // the soak aims at commands, calls and words only
       return 0;
   }
   return 0;

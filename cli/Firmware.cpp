@@ -51,6 +51,10 @@ LoadedFirmware LoadFirmware(const std::string& path) {
     return firmware;
   }
   firmware.sha256 = platform::Sha256Hex(text.str());
+  firmware.programWords = check.programWords;
+  firmware.eepromCells = check.eepromCells;
+  firmware.firstProgramWord = check.firstProgramWord;
+  firmware.lastProgramWord = check.lastProgramWord;
   firmware.slots = ToSlots(check.records);
   firmware.records = check.records.size();
   firmware.ok = true;

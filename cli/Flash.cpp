@@ -18,6 +18,7 @@
 #include "cli/Report.h"
 #include "cli/Terminal.h"
 #include "cli/Worker.h"
+#include "link/LoaderFacts.h"
 #include "platform/SerialDeviceMap.h"
 #include "update/FirmwareRecord.h"
 
@@ -59,6 +60,41 @@ int List(const Job& s) {
       std::printf("%s\n", p.entry.c_str());
     }
   }
+  return kExitUpdated;
+}
+
+// check FILE.hex: the build's own check, then what the image would write and its SHA-256.
+int CheckFile(const Job& job) {
+  const LoadedFirmware firmware = LoadFirmware(job.firmware);
+  for (const std::string& message : firmware.messages)
+    std::fprintf(stderr, "%s\n", message.c_str());
+  if (!firmware.ok) {
+    if (job.json)
+      PrintJsonError(stdout, kExitUsage,
+                     firmware.messages.empty() ? job.firmware : firmware.messages.back());
+    return kExitUsage;
+  }
+  const std::string version =
+      std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
+  if (job.json) {
+    std::printf("%s\n", JsonLine({{"event", "check"},
+                                  {"file", job.firmware},
+                                  {"records", firmware.records},
+                                  {"program_words", firmware.programWords},
+                                  {"first_word", firmware.firstProgramWord},
+                                  {"last_word", firmware.lastProgramWord},
+                                  {"eeprom_cells", firmware.eepromCells},
+                                  {"version", version},
+                                  {"sha256", firmware.sha256}})
+                            .c_str());
+    return kExitUpdated;
+  }
+  std::printf(
+      "%s: %zu records: %zu program words (words %u to %u), %zu EEPROM cells, then "
+      "version %s\n%s: SHA-256 %s\n",
+      job.firmware.c_str(), firmware.records, firmware.programWords, firmware.firstProgramWord,
+      firmware.lastProgramWord, firmware.eepromCells, version.c_str(), job.firmware.c_str(),
+      firmware.sha256.c_str());
   return kExitUpdated;
 }
 
@@ -202,6 +238,7 @@ int Main(int argc, const char* const* argv) {
   }
   std::cout.flush();
   if (job.command == Command::List) return List(job);
+  if (job.command == Command::Check) return CheckFile(job);
   return Work(job);
 }
 

@@ -13,7 +13,7 @@
 
 namespace flash {
 
-enum class Command { List, Info, Update };
+enum class Command { List, Info, Update, Check };
 
 struct Job {
   // From the command line.
@@ -29,6 +29,7 @@ struct Job {
   char logSeparator = ',';  // ',' or ';'
   bool quiet = false;
   bool verbose = false;  // the link's trace: on stderr, or as JSON events
+  bool verify = true;    // read back the EEPROM cells and the version (update)
 
   // Made ready before the run.
   std::vector<Port> ports;

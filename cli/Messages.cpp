@@ -122,7 +122,13 @@ void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
   const bool system = IsSystemError(r.error);
   out.cause = "transmission failure while " + where + ": " +
               (system ? "the line broke off: " : "") + LinkErrorText(r.error);
-  if (r.programmingBegun) {
+  if (r.error == LinkVersionMismatch) {
+    // The one case where the version cells hold neither the old version nor the new one.
+    out.line += " (the version cells do not hold 1.5)";
+    out.remedy =
+        "the device's version cells read back otherwise after two writes: its EEPROM may be "
+        "failing; run orb42-flash info on it and set it aside if it is not offered the update";
+  } else if (r.programmingBegun) {
     out.line += " (not updated, can be updated again)";
     out.remedy = "the device keeps version " + VersionText(r.device) +
                  " and can be updated again: switch it off and on, check the cable, and run "
@@ -222,6 +228,10 @@ std::string LinkErrorText(LinkError error) {
       return "the port is closed (the cable was unplugged?)";
     case LinkWrongIdentity:
       return "the loader is not P03";
+    case LinkCellMismatch:
+      return "an EEPROM cell read back differs from what was written";
+    case LinkVersionMismatch:
+      return "the version read back is not " + NewVersion();
     default:
       break;
   }

@@ -34,7 +34,7 @@ std::string Footer() {
   return "\nPORT is " + PortForms() + ".\n\n" + ExitCodeTable() + Environment();
 }
 
-constexpr const char* kCommands[] = {"list", "info", "update"};
+constexpr const char* kCommands[] = {"list", "info", "update", "check"};
 
 // A first argument that is no option and no command: CLI11 would only say that a command is
 // required.
@@ -183,6 +183,18 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, s
   // No device is called: no exit status of devices to tell.
   list->footer("\nExit status: 0, also when no port is found; 2 for bad usage.\n" + Environment());
 
+  CLI::App* check = app.add_subcommand(
+      "check",
+      "check a firmware file as the build checks it, and tell what it would write and its "
+      "SHA-256; no device is called");
+  check->add_option("FILE.hex", s.firmware, "the Intel HEX file")
+      ->required()
+      ->check(Check(kFirmwareRule));
+  check->add_flag("--json", s.json, "one JSON object: the file's figures, or the error");
+  check->footer(
+      "\nExit status: 0 when the file would be accepted by --firmware and by the build, 2 "
+      "when it is refused (FILE:LINE: error: ...).\n");
+
   if (const auto unknown = UnknownCommand(argc, argv)) {
     err << "orb42-flash: " << *unknown << "\nRun with --help for more information.\n";
     return kExitUsage;
@@ -216,6 +228,10 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, s
                    "build checks it)")
       ->type_name("FILE.hex")
       ->check(Check(kFirmwareRule));
+  bool noVerify = false;
+  update->add_flag("--no-verify", noVerify,
+                   "do not read back the EEPROM cells the image wrote (before the version is "
+                   "written) nor the version (after it); program words cannot be read back");
   loop->excludes(update->get_option("--wait"));
   for (CLI::App* command : {info, update}) {
     command->get_option("--all")->excludes(command->get_option("PORT"));
@@ -240,12 +256,13 @@ std::optional<int> ParseCommandLine(int argc, const char* const* argv, Job& s, s
     return code == 0 ? 0 : kExitUsage;
   }
 
-  if (list->parsed()) {
-    s.command = Command::List;
+  if (list->parsed() || check->parsed()) {
+    s.command = list->parsed() ? Command::List : Command::Check;
     return std::nullopt;
   }
   CLI::App* used = info->parsed() ? info : update;
   s.command = info->parsed() ? Command::Info : Command::Update;
+  s.verify = !noVerify;
   // The checks above let only values that the rules accept through.
   s.speed = static_cast<std::int32_t>(*Decimal(speed));
   s.waitSeconds = s.loop ? std::nullopt

@@ -79,6 +79,7 @@ void PortWorker::Run() {
   options.speed = job_.speed;
   options.waitSeconds = job_.waitSeconds;
   options.image = job_.image;
+  options.verify = job_.verify;
   options.stop = stop;
   for (unsigned sequence = 1;; ++sequence) {
     options.id = {index_, sequence};

@@ -3,6 +3,7 @@
 // loader. No operation throws; each one stores its LinkError as the last error and returns it.
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "link/LinkError.h"
 #include "link/LinkTrace.h"
@@ -59,6 +60,9 @@ class CP03 {
   // Repairs of the line so far: program words sent again, and ports given up (a refused call, a
   // line that broke) so that the next call opens them afresh. For a report; never reset.
   std::uint32_t Repairs() const { return repairs; }
+  // A repair made above the link (a value written again after its read-back): counted and traced
+  // with the link's own.
+  void NoteRepair(const std::string& what);
   // A trace of everything the link does from now on (an empty hook: none).
   void SetTrace(LinkTraceHook hook) { trace = std::move(hook); }
 

@@ -75,6 +75,11 @@ LinkError CP03::Connect(std::int32_t seconds) {
   return lastError;
 }
 
+void CP03::NoteRepair(const std::string& what) {
+  ++repairs;
+  Trace(LinkTrace::Kind::Repaired, what);
+}
+
 // Purge, release and close, each whatever the one before gave; the last error is Close's.
 void CP03::GiveUpPort() {
   ++repairs;

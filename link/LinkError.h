@@ -15,6 +15,9 @@ inline constexpr LinkError LinkAddressOutOfRange = 100007;  // program word outs
 inline constexpr LinkError LinkNotProgramming = 100009;     // programming command outside that mode
 inline constexpr LinkError LinkPortNotOpen = 100016;        // the port is not open
 inline constexpr LinkError LinkWrongIdentity = 100020;      // the loader is not "P03"
+// Codes of the read-back that orb42-flash asks for (the wizard reads nothing back):
+inline constexpr LinkError LinkCellMismatch = 100021;     // an EEPROM cell reads back otherwise
+inline constexpr LinkError LinkVersionMismatch = 100022;  // the version reads back otherwise
 
 // A system error code (errno on Linux, GetLastError() on Windows) rather than one of the link's
 // own codes above.

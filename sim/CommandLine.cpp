@@ -25,6 +25,7 @@ std::optional<FaultKind> KindNamed(const std::string& s) {
   if (s == "refuse") return FaultKind::Refuse;
   if (s == "hang-up") return FaultKind::HangUp;
   if (s == "late") return FaultKind::Late;
+  if (s == "corrupt") return FaultKind::Corrupt;
   return std::nullopt;
 }
 
@@ -33,6 +34,7 @@ std::optional<FaultTarget> TargetNamed(const std::string& s) {
   if (s == "word") return FaultTarget::ProgramWord;
   if (s == "call") return FaultTarget::Call;
   if (s == "speed") return FaultTarget::SetSpeed;
+  if (s == "eeprom") return FaultTarget::EepromWrite;
   return std::nullopt;
 }
 
@@ -225,9 +227,10 @@ std::string Usage() {
          "  --hang-up-ms MS         how long a hang-up keeps the cable unplugged (default 300)\n"
          "  --fault KIND:TARGET:N   a fault at the N-th (from 1) TARGET; repeatable\n"
          "                          KIND: silence, wrong-byte, refuse, hang-up, late (the\n"
-         "                          answer comes 1500 ms late; late:TARGET:N:MS for MS ms)\n"
+         "                          answer comes 1500 ms late; late:TARGET:N:MS for MS ms),\n"
+         "                          corrupt (a write acknowledged, another value kept)\n"
          "                          TARGET: command, word (program-word write), call,\n"
-         "                          speed (set-speed command)\n"
+         "                          speed (set-speed command), eeprom (EEPROM write)\n"
          "  P=VALUE                 --identity, --type, --serial, --version and --fault take\n"
          "                          P=VALUE for port P alone (--fault 2=silence:word:100);\n"
          "                          without P= they apply to every port\n"

@@ -23,6 +23,7 @@ class FaultBook {
   unsigned calls_ = 0;
   unsigned words_ = 0;
   unsigned speeds_ = 0;
+  unsigned eepromWrites_ = 0;
 };
 
 }  // namespace sim

@@ -32,8 +32,11 @@ void Loader::Run() {
     }
     MaybeFault fault;
     answerDelayMs_ = 0;
+    corrupt_ = false;
     if (fired && fired->kind == FaultKind::Late) {
       answerDelayMs_ = fired->delayMs;  // carried out as usual, answered late
+    } else if (fired && fired->kind == FaultKind::Corrupt) {
+      corrupt_ = true;  // carried out and acknowledged, its value changed
     } else if (fired) {
       fault = fired->kind;
     }
@@ -194,7 +197,7 @@ Loader::Flow Loader::OnWriteEeprom(MaybeFault fault) {
   if (const Flow f = ReadPair(value); f != Flow::Ok) return f;
   if (!fault) {
     std::lock_guard lock(shared_.mutex);
-    WriteEepromCell(shared_.memory, address, value);
+    WriteEepromCell(shared_.memory, address, corrupt_ ? static_cast<std::uint8_t>(~value) : value);
     if (address == kMajorCell || address == kMinorCell) {
       version15Written_ = HoldsVersion(shared_.memory, 1, 5);
     }
@@ -213,7 +216,8 @@ Loader::Flow Loader::OnWriteWord(MaybeFault fault) {
   if (!programming_ || address >= kProgramWords) return Answer(kRefusal, fault);
   if (!fault) {
     std::lock_guard lock(shared_.mutex);
-    WriteProgramWord(shared_.memory, address, word);
+    WriteProgramWord(shared_.memory, address,
+                     corrupt_ ? static_cast<std::uint16_t>(word ^ 0x3FFF) : word);
   }
   return Answer(kAck, fault);
 }

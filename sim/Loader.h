@@ -52,6 +52,7 @@ class Loader {
   bool version15Written_ = false;
   bool nextDevicePending_ = false;
   unsigned answerDelayMs_ = 0;  // a Late fault: how long the command's first answer byte waits
+  bool corrupt_ = false;        // a Corrupt fault: the command's write keeps another value
 };
 
 }  // namespace sim

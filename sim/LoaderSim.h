@@ -25,7 +25,9 @@
 //   it up. A HangUp takes effect on the command byte itself: the rest of the command is lost
 //   with the cable. The device keeps its state across a hang-up. Late carries the command out
 //   and answers it, but only delayMs after the answer was due; the loader takes no byte in the
-//   meantime, so whatever the host sends meanwhile waits on the line.
+//   meantime, so whatever the host sends meanwhile waits on the line. Corrupt carries a write
+//   out and acknowledges it, but keeps another value (the EEPROM byte inverted, the program word
+//   with its 14 bits inverted), as a weak cell would.
 // - Unplug(): the cable is pulled between two commands (the loader is not in the middle of
 //   one), and plugged back in later, as with a HangUp fault.
 // - Next device: after a release that follows a write of version 1.5 (cells 126 = 1, 127 = 5),

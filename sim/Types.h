@@ -22,6 +22,7 @@ enum class FaultKind {
   Refuse,     // the call 0x80 is answered with 0x85
   HangUp,     // unplug and replug: the master is closed, a new pty appears behind the link
   Late,       // the answer comes, but delayMs late
+  Corrupt,    // a write is acknowledged, but the cell or word keeps another value (a weak cell)
 };
 
 enum class FaultTarget {
@@ -29,6 +30,7 @@ enum class FaultTarget {
   ProgramWord,  // the n-th program-word write (0x8D) received since Start (1-based)
   Call,         // the n-th call byte 0x80
   SetSpeed,     // the n-th set-speed command 0x9E (a refusal there: a loader without speeds)
+  EepromWrite,  // the n-th EEPROM write 0x8B
 };
 
 struct Fault {

@@ -677,6 +677,70 @@ TEST_F(FlashTest, AnotherProgramReadingThePortIsNamedAndCannotHoldTheRun) {
   EXPECT_TRUE(Version14(0));
 }
 
+// check FILE.hex: the build's own check, then what the image would write and its SHA-256,
+// without a device.
+TEST_F(FlashTest, CheckTellsWhatAFirmwareFileWouldWrite) {
+  Start(Ports(1));
+  const std::string good = File("good.hex",
+                                ":040060000102030492\n"  // words 48 and 49
+                                ":0442000005000600AF\n"  // EEPROM cells 0 and 1
+                                ":00000001FF\n");
+  const auto r = RunFlash({"check", good});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, good +
+                       ": 3 records: 2 program words (words 48 to 49), 2 EEPROM cells, then "
+                       "version 1.5\n" +
+                       good + ": SHA-256 " + platform::Sha256Hex(testsupport::ReadText(good)) +
+                       "\n");
+  const auto json = JsonLines(RunFlash({"check", good, "--json"}).out);
+  ASSERT_EQ(json.size(), 1u);
+  EXPECT_EQ(json[0]["program_words"], 2);
+  EXPECT_EQ(json[0]["eeprom_cells"], 2);
+  const std::string empty = File("empty.hex", ":00000001FF\n");
+  const auto refused = RunFlash({"check", empty});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(Has(refused.err, empty + ": error: no program data")) << refused.err;
+  EXPECT_EQ(RunFlash({"check"}).status, 2);
+  EXPECT_TRUE(bank->Port(0).HostBytes().empty());
+}
+
+// What can be read back is read back: the EEPROM cells before the version is written, the
+// version after it. A cell that keeps another value fails the update before the version, so the
+// device is updated by the next run; a version that reads back otherwise is written once more.
+// --no-verify reads nothing back.
+TEST_F(FlashTest, WhatCanBeReadBackIsVerified) {
+  const std::string hex = ":040060000102030492\n:0442000005000600AF\n:00000001FF\n";
+  sim::Options weakCell = Fast();
+  weakCell.faults = {{sim::FaultKind::Corrupt, sim::FaultTarget::EepromWrite, 1}};
+  Start(Ports(1, weakCell));
+  const std::string file = File("eeprom.hex", hex);
+  const auto failed = RunFlash({"update", "COM33", "--firmware", file});
+  EXPECT_EQ(failed.status, 7) << failed.out;
+  EXPECT_TRUE(Has(failed.out, "an EEPROM cell read back differs from what was written"))
+      << failed.out;
+  EXPECT_TRUE(Has(failed.out, "the device keeps version 1.4 and can be updated again"))
+      << failed.out;
+  EXPECT_TRUE(Version14(0));
+  const auto again = RunFlash({"update", "COM33", "--firmware", file});
+  EXPECT_EQ(again.status, 0) << again.out;
+  EXPECT_EQ(bank->Port(0).Eeprom()[0], 5);
+  EXPECT_EQ(bank->Port(0).Eeprom()[127], 5);
+  TearDown();
+
+  Start(Ports(1, weakCell));  // the built-in image writes no cell: the fault hits the version
+  const auto version = RunFlash({"update", "COM33", "--json"});
+  EXPECT_EQ(version.status, 0) << version.out;
+  EXPECT_EQ(Events(JsonLines(version.out), "result")[0]["repairs"], 1);
+  EXPECT_TRUE(HoldsImageAndVersion15(0));
+  TearDown();
+
+  Start(Ports(1, weakCell));
+  const auto blind =
+      RunFlash({"update", "COM33", "--firmware", File("eeprom.hex", hex), "--no-verify"});
+  EXPECT_EQ(blind.status, 0) << blind.out;
+  EXPECT_EQ(bank->Port(0).Eeprom()[0], 0xFA);  // nothing read it back
+}
+
 // --verbose: every loader command with its bytes and its time, and every repair of the line,
 // on stderr; with --json the same as trace events among the others.
 TEST_F(FlashTest, VerboseTracesEveryCommandAndRepair) {

@@ -111,9 +111,12 @@ std::optional<std::string> CheckData(const Record& r, std::size_t lineNo, HexChe
     return "odd byte count or odd address in program or EEPROM data (" + Hex4(r.address) + ", " +
            std::to_string(r.count) + " bytes)";
   if (cls == AddressClass::ProgramMemory) {
+    if (out.programWords == 0 || first < out.firstProgramWord) out.firstProgramWord = first;
+    if (out.programWords == 0 || last > out.lastProgramWord) out.lastProgramWord = last;
     out.programWords += r.count / 2;
     return CheckProgramData(last);
   }
+  out.eepromCells += r.count / 2;
   return CheckEepromData(r, first, last);
 }
 

@@ -9,6 +9,7 @@
 // the classes the wizard skips (words 0 to 47, the configuration words at byte addresses 0x4000 to
 // 0x41FF) is accepted with a warning, since assemblers always emit the configuration.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,8 @@ struct HexCheck {
   std::vector<std::string> records;  // accepted record texts, end record included
   std::vector<HexMessage> warnings;
   std::size_t programWords = 0;  // program words (48 to 7103) that the image writes
+  std::uint32_t firstProgramWord = 0, lastProgramWord = 0;  // of those, when there are some
+  std::size_t eepromCells = 0;                              // EEPROM cells that it writes
   bool ok = false;
   HexMessage error;  // the first fault found, when !ok
 };

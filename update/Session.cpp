@@ -41,6 +41,7 @@ void Session::Restart() {
   written_ = 0;
   recordsDone_ = 0;
   repairsAtStart_ = link_.Repairs();
+  cellsWritten_.clear();
 }
 
 void Session::BeginChecks() {
@@ -169,12 +170,46 @@ SessionEvent Session::Record() {
   RecordIndex = i + 1;
   if (i < 0 || static_cast<std::size_t>(i) >= recordCount_ || RecordTable[i] == nullptr)
     return Over(Verdict::Fail(LinkOk));
+  const DecodedRecord decoded = DecodeRecord(RecordTable[i]);
+  // The version goes in only once every cell the image wrote holds what was written.
+  if (options_.verify && decoded.recordType == 1) {
+    if (const Verdict cells = VerifyCells(); !cells.Passed()) return Over(cells);
+  }
   const RecordResult result = ProgramRecord(link_, RecordTable[i], options_.stop);
   written_ += result.written;
   if (!result.verdict.Passed()) return Over(result.verdict);
+  if (decoded.recordType == 0 && decoded.Class() == AddressClass::Eeprom) {
+    for (std::uint32_t k = 0; k < decoded.wordCount; ++k)
+      cellsWritten_.emplace_back(EepromCellOf(decoded.wordAddress + k), decoded.EepromByte(k));
+  }
   recordsDone_ = static_cast<std::size_t>(i) + 1;
-  if (result.endOfImage) return Over(Verdict::Pass());
+  if (result.endOfImage) return Over(options_.verify ? VerifyVersion() : Verdict::Pass());
   return Event(SessionEvent::Kind::Programmed);
+}
+
+Verdict Session::VerifyCells() {
+  for (const auto& [cell, value] : cellsWritten_) {
+    std::uint32_t read = 0;
+    if (link_.ReadEepromByte(cell, read) != LinkOk) return Verdict::Fail(link_.LastError());
+    if (read != value) return Verdict::Fail(LinkCellMismatch);
+  }
+  return Verdict::Pass();
+}
+
+// A version that reads back otherwise is written once more: left as it is, it could read as a
+// version newer than this one, and the device would never be offered the update again.
+Verdict Session::VerifyVersion() {
+  for (int attempt = 0;; ++attempt) {
+    std::uint32_t major = 0, minor = 0;
+    if (link_.ReadVersion(major, minor) != LinkOk) return Verdict::Fail(link_.LastError());
+    if (major == loader::kNewVersionMajor && minor == loader::kNewVersionMinor)
+      return Verdict::Pass();
+    if (attempt > 0) return Verdict::Fail(LinkVersionMismatch);
+    link_.NoteRepair("version read back as " + std::to_string(major) + "." + std::to_string(minor) +
+                     ", written again");
+    if (link_.WriteVersion(loader::kNewVersionMajor, loader::kNewVersionMinor) != LinkOk)
+      return Verdict::Fail(link_.LastError());
+  }
 }
 
 SessionEvent Session::Finish() {

@@ -6,6 +6,8 @@
 // person sees of it is the caller's business.
 #include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "link/Com_p03.h"
 #include "link/LoaderFacts.h"
@@ -27,6 +29,11 @@ struct SessionOptions {
   bool readRefusedIdentity = false;
   // Everything the link does while the session has it (orb42-flash --verbose); empty: nothing.
   LinkTraceHook trace;
+  // Read back what can be read: before the version is written, every EEPROM cell the image
+  // wrote (a difference fails the update, and the version stays the old one); after it, the
+  // version (written once more if it reads back otherwise). The loader cannot read program
+  // memory: program words are not read back.
+  bool verify = false;
 };
 
 // The device checks, by the number of the check that runs next.
@@ -105,6 +112,8 @@ class Session {
   SessionEvent Record();
   SessionEvent Finish();
   SessionEvent Over(const Verdict& verdict, std::uint32_t check = kCheckIdentity);
+  Verdict VerifyCells();
+  Verdict VerifyVersion();
 
   CP03& link_;
   SessionOptions options_;
@@ -116,6 +125,7 @@ class Session {
   std::uint32_t written_ = 0;
   std::size_t recordsDone_ = 0;
   std::uint32_t repairsAtStart_ = 0;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> cellsWritten_;  // cell, value
 };
 
 }  // namespace update

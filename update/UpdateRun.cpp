@@ -63,6 +63,7 @@ class Run {
     out.image = options.image;
     out.stop = options.stop;
     out.trace = options.trace;
+    out.verify = options.verify;
     out.readRefusedIdentity = true;  // the report names what another loader calls itself
     return out;
   }

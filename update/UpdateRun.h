@@ -91,6 +91,7 @@ struct RunOptions {
   // that point, and the device is finished (released, port closed) as after any other end.
   std::function<bool()> stop;
   LinkTraceHook trace;  // everything the link does during the run; empty: nothing
+  bool verify = false;  // read back what can be read (Session's verify)
 };
 
 // Runs a whole update (or the checks only) on the port the link names. The link is closed
