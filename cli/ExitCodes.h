@@ -2,6 +2,8 @@
 // The exit status of orb42-flash. The codes of the devices rise with how much a device needs a
 // person's attention, so several ports end with the highest; an interrupt in the middle of a
 // device overrides them all.
+#include <string>
+
 #include "update/UpdateRun.h"
 
 namespace flash {
@@ -24,6 +26,6 @@ ExitCode ExitCodeOf(update::Outcome outcome);
 ExitCode MostSerious(ExitCode a, ExitCode b);
 
 // The table for --help and the README.
-const char* ExitCodeTable();
+std::string ExitCodeTable();
 
 }  // namespace flash

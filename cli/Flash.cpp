@@ -17,6 +17,7 @@
 #include "cli/Ports.h"
 #include "cli/Report.h"
 #include "cli/Terminal.h"
+#include "cli/Words.h"
 #include "cli/Worker.h"
 #include "link/LoaderFacts.h"
 #include "platform/SerialDeviceMap.h"
@@ -44,7 +45,8 @@ int Fail(const Job& job, int code, const std::string& text) {
 int List(const Job& s) {
   const auto listed = ListPorts();
   if (!listed || listed->empty()) {
-    Error("no serial port found in " + platform::SerialDeviceMapSource());
+    Error(Say({"aucun port série dans {0}", "no serial port found in {0}"},
+              {platform::SerialDeviceMapSource()}));
     return kExitUpdated;
   }
   for (const ListedPort& p : *listed) {
@@ -90,11 +92,16 @@ int CheckFile(const Job& job) {
     return kExitUpdated;
   }
   std::printf(
-      "%s: %zu records: %zu program words (words %u to %u), %zu EEPROM cells, then "
-      "version %s\n%s: SHA-256 %s\n",
-      job.firmware.c_str(), firmware.records, firmware.programWords, firmware.firstProgramWord,
-      firmware.lastProgramWord, firmware.eepromCells, version.c_str(), job.firmware.c_str(),
-      firmware.sha256.c_str());
+      "%s\n%s\n",
+      Say({"{0} : {1} enregistrements : {2} mots de programme (mots {3} à {4}), {5} "
+           "cellules d'EEPROM, puis la version {6}",
+           "{0}: {1} records: {2} program words (words {3} to {4}), {5} EEPROM cells, "
+           "then version {6}"},
+          {job.firmware, std::to_string(firmware.records), std::to_string(firmware.programWords),
+           std::to_string(firmware.firstProgramWord), std::to_string(firmware.lastProgramWord),
+           std::to_string(firmware.eepromCells), version})
+          .c_str(),
+      Say({"{0} : SHA-256 {1}", "{0}: SHA-256 {1}"}, {job.firmware, firmware.sha256}).c_str());
   return kExitUpdated;
 }
 
@@ -105,9 +112,11 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
     ports = BridgePorts();
     if (ports.empty()) {
       code = Fail(s, kExitPortFailed,
-                  "--all: no port behind the device's own bridge in " +
-                      platform::SerialDeviceMapSource() +
-                      ": plug the cable in (orb42-flash list shows the ports there are)");
+                  Say({"--all : aucun port derrière le pont de l'appareil dans {0} : branchez le "
+                       "câble (orb42-flash list montre les ports présents)",
+                       "--all: no port behind the device's own bridge in {0}: plug the cable in "
+                       "(orb42-flash list shows the ports there are)"},
+                      {platform::SerialDeviceMapSource()}));
       return std::nullopt;
     }
     return ports;
@@ -122,7 +131,9 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
     const auto same = std::find_if(ports.begin(), ports.end(),
                                    [&](const Port& p) { return p.index == port->index; });
     if (same != ports.end()) {
-      code = Fail(s, kExitUsage, "'" + argument + "' names " + port->ComLabel() + " a second time");
+      code = Fail(s, kExitUsage,
+                  Say({"« {0} » nomme {1} une seconde fois", "'{0}' names {1} a second time"},
+                      {argument, port->ComLabel()}));
       return std::nullopt;
     }
     ports.push_back(*port);
@@ -153,7 +164,8 @@ int Work(Job& job) {
     if (!firmware.ok) {
       std::string why = firmware.messages.empty() ? std::string() : firmware.messages.back();
       if (job.json) PrintJsonError(stdout, kExitUsage, why);
-      Error("the firmware file was refused: nothing was sent to any device");
+      Error(Say({"le fichier de firmware est refusé : rien n'a été envoyé à aucun appareil",
+                 "the firmware file was refused: nothing was sent to any device"}));
       return kExitUsage;
     }
     job.image = firmware.slots.data();
@@ -185,9 +197,15 @@ int Work(Job& job) {
       if (!who.empty()) atRisk += (atRisk.empty() ? "" : ", ") + who;
     }
     terminal::SetInterruptNote(
-        atRisk.empty() ? "orb42-flash: ended at once; no device was being programmed"
-                       : "orb42-flash: ended at once; may be left in programming mode: " + atRisk +
-                             ": switch each of them off and on, then run orb42-flash again");
+        "orb42-flash: " +
+        (atRisk.empty()
+             ? Say({"arrêt immédiat ; aucun appareil n'était en programmation",
+                    "ended at once; no device was being programmed"})
+             : Say({"arrêt immédiat ; peuvent être restés en mode programmation : {0} : éteignez "
+                    "et rallumez chacun d'eux, puis relancez orb42-flash",
+                    "ended at once; may be left in programming mode: {0}: switch each of them "
+                    "off and on, then run orb42-flash again"},
+                   {atRisk})));
     const bool allDone =
         std::all_of(workers.begin(), workers.end(), [](const auto& w) { return w->Finished(); });
     if (allDone) break;
@@ -225,6 +243,7 @@ bool JsonAsked(int argc, const char* const* argv) {
 }  // namespace
 
 int Main(int argc, const char* const* argv) {
+  SetLanguage(LanguageOf(argc, argv));
   Job job;
   std::ostringstream errors;
   const std::optional<int> code = ParseCommandLine(argc, argv, job, std::cout, errors);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <vector>
 
+#include "cli/Words.h"
+
 #ifndef ORB42_VERSION
 #define ORB42_VERSION "unknown"
 #endif
@@ -70,20 +72,28 @@ bool LogFile::Open(const Job& job, std::string* error) {
       separator_ = ';';
     } else {
       if (error)
-        *error = "the log file " + path +
-                 " has other columns (an older orb42-flash's?): name a new file, so that no "
-                 "file mixes two kinds of line";
+        *error = Say({"le journal {0} a d'autres colonnes (d'un ancien orb42-flash ?) : nommez un "
+                      "nouveau fichier, pour qu'aucun fichier ne mélange deux sortes de lignes",
+                      "the log file {0} has other columns (an older orb42-flash's?): name a new "
+                      "file, so that no file mixes two kinds of line"},
+                     {path});
       return false;
     }
   }
   file_ = std::fopen(path.c_str(), "a");
   if (!file_) {
-    if (error) *error = "cannot open the log file " + path + ": " + std::strerror(errno);
+    if (error)
+      *error =
+          Say({"impossible d'ouvrir le journal {0} : {1}", "cannot open the log file {0}: {1}"},
+              {path, std::strerror(errno)});
     return false;
   }
   std::fseek(file_, 0, SEEK_END);
   if (std::ftell(file_) == 0 && !Write(Header(separator_))) {
-    if (error) *error = "cannot write to the log file " + path + ": " + std::strerror(errno);
+    if (error)
+      *error = Say({"impossible d'écrire dans le journal {0} : {1}",
+                    "cannot write to the log file {0}: {1}"},
+                   {path, std::strerror(errno)});
     std::fclose(file_);
     file_ = nullptr;
     return false;
@@ -146,8 +156,10 @@ bool LogFile::Append(const Port& port, const DeviceReport& report, std::string* 
   if (Write(line)) return true;
   ++linesLost_;
   if (error)
-    *error = "cannot write to the log file " + path_ + " (" + std::strerror(errno) +
-             "): the line of " + WhoText(port.Label(), r.device) + " is lost: " + line;
+    *error =
+        Say({"impossible d'écrire dans le journal {0} ({1}) : la ligne de {2} est perdue : {3}",
+             "cannot write to the log file {0} ({1}): the line of {2} is lost: {3}"},
+            {path_, std::strerror(errno), WhoText(port.Label(), r.device), line});
   return false;
 }
 

@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 
+#include "cli/Words.h"
 #include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
 
@@ -16,23 +16,44 @@ namespace {
 using update::Outcome;
 using update::Refusal;
 
-std::string RefusalText(const update::RunResult& r) {
+// What a stage is called in a sentence: "while programming", "pendant la programmation".
+std::string StageWords(update::Stage stage) {
+  switch (stage) {
+    case update::Stage::Calling:
+      return Say({"l'appel", "calling"});
+    case update::Stage::Checking:
+      return Say({"les vérifications", "checking"});
+    case update::Stage::Switching:
+      return Say({"le changement de vitesse", "switching"});
+    case update::Stage::Programming:
+      return Say({"la programmation", "programming"});
+    case update::Stage::Finishing:
+      return Say({"la fin", "finishing"});
+  }
+  return "?";
+}
+
+// The cause of a refusal, without the word "refused".
+std::string RefusalCause(const update::RunResult& r) {
   const update::DeviceFacts& d = r.device;
   switch (r.refusal) {
     case Refusal::Identity:
-      return "refused: the loader is \"" + Printable(d.identity.value_or("?")) +
-             "\", not \"P03\": this is not an ORB42TLX remote";
+      return Say({"le chargeur est « {0} », pas « P03 » : ce n'est pas une télécommande ORB42TLX",
+                  "the loader is \"{0}\", not \"P03\": this is not an ORB42TLX remote"},
+                 {Printable(d.identity.value_or("?"))});
     case Refusal::DeviceType:
-      return "refused: device type " + (d.type ? std::to_string(*d.type) : std::string("?")) +
-             ", not " + std::to_string(update::kDeviceType);
+      return Say({"type d'appareil {0}, pas {1}", "device type {0}, not {1}"},
+                 {d.type ? std::to_string(*d.type) : std::string("?"),
+                  std::to_string(update::kDeviceType)});
     case Refusal::SerialNumber:
-      return "refused: serial number " + SerialText(d) + " is outside " +
-             std::to_string(update::kFirstSerialNumber) + " to " +
-             std::to_string(update::kLastSerialNumber);
+      return Say({"le numéro de série {0} est hors de {1} à {2}",
+                  "serial number {0} is outside {1} to {2}"},
+                 {SerialText(d), std::to_string(update::kFirstSerialNumber),
+                  std::to_string(update::kLastSerialNumber)});
     case Refusal::Version:
       break;
   }
-  return "refused";
+  return {};
 }
 
 std::string NewVersion() {
@@ -48,13 +69,18 @@ std::string UdevRemedy() {
     const std::string path = std::string(dir) + "/" + kRule;
     std::error_code ec;
     if (std::filesystem::exists(path, ec))
-      return "the udev rule " + path +
-             " is installed: re-plug the cable so that it applies (or: sudo udevadm control "
-             "--reload && sudo udevadm trigger)";
+      return Say({"la règle udev {0} est installée : rebranchez le câble pour qu'elle s'applique "
+                  "(ou : sudo udevadm control --reload && sudo udevadm trigger)",
+                  "the udev rule {0} is installed: re-plug the cable so that it applies (or: sudo "
+                  "udevadm control --reload && sudo udevadm trigger)"},
+                 {path});
   }
-  return std::string("install orb42-update's udev rule ") + kRule +
-         " (the package puts it in /usr/lib/udev/rules.d, cmake --install with another prefix "
-         "in /etc/udev/rules.d) and re-plug the cable";
+  return Say({"installez la règle udev {0} d'orb42-update (le paquet la met dans "
+              "/usr/lib/udev/rules.d, cmake --install avec un autre préfixe dans "
+              "/etc/udev/rules.d) et rebranchez le câble",
+              "install orb42-update's udev rule {0} (the package puts it in /usr/lib/udev/rules.d, "
+              "cmake --install with another prefix in /etc/udev/rules.d) and re-plug the cable"},
+             {kRule});
 }
 #endif
 
@@ -64,39 +90,58 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
   const std::string system = platform::SystemMessage(r.error);
   switch (platform::ClassifyPortError(r.error)) {
     case platform::PortFailure::Permission:
-      out.line = "permission denied";
-      out.cause = "permission denied on " + port.device + " (" + system + ")";
+      out.line = Say({"permission refusée", "permission denied"});
+      out.cause = Say({"permission refusée sur {0} ({1})", "permission denied on {0} ({1})"},
+                      {port.device, system});
 #if defined(_WIN32)
-      out.remedy = "run orb42-flash as a user who may use the serial ports";
+      out.remedy = Say({"lancez orb42-flash sous un utilisateur qui a accès aux ports série",
+                        "run orb42-flash as a user who may use the serial ports"});
 #else
       out.remedy = UdevRemedy() +
-                   ", or join the dialout group: sudo adduser $USER dialout, then log in again";
+                   Say({", ou entrez dans le groupe dialout : sudo adduser $USER dialout, puis "
+                        "reconnectez-vous",
+                        ", or join the dialout group: sudo adduser $USER dialout, then log in "
+                        "again"});
 #endif
       return;
     case platform::PortFailure::Held:
-      out.line = "port held by another program";
-      out.cause = port.device + " is held by another program (" + system + ")";
+      out.line = Say({"port occupé par un autre programme", "port held by another program"});
+      out.cause = Say(
+          {"{0} est occupé par un autre programme ({1})", "{0} is held by another program ({1})"},
+          {port.device, system});
 #if defined(_WIN32)
       out.remedy =
-          "close that program (a terminal program, the update wizard, another orb42-flash), "
-          "then try again";
+          Say({"fermez ce programme (un programme de terminal, l'assistant de mise à "
+               "jour, un autre orb42-flash), puis réessayez",
+               "close that program (a terminal program, the update wizard, another "
+               "orb42-flash), then try again"});
 #else
-      out.remedy = "close that program (sudo fuser -v " + port.device +
-                   " names it: a terminal program, the wizard, another orb42-flash, brltty, "
-                   "ModemManager), then try again";
+      out.remedy = Say({"fermez ce programme (sudo fuser -v {0} le nomme : un programme de "
+                        "terminal, l'assistant, un autre orb42-flash, brltty, ModemManager), puis "
+                        "réessayez",
+                        "close that program (sudo fuser -v {0} names it: a terminal program, the "
+                        "wizard, another orb42-flash, brltty, ModemManager), then try again"},
+                       {port.device});
 #endif
       return;
     case platform::PortFailure::Missing:
-      out.line = "no such port";
-      out.cause = "no such port: " + port.device + " (" + system + ")";
-      out.remedy = "plug the cable in, or name another port: orb42-flash list shows the ports";
+      out.line = Say({"port introuvable", "no such port"});
+      out.cause =
+          Say({"port introuvable : {0} ({1})", "no such port: {0} ({1})"}, {port.device, system});
+      out.remedy =
+          Say({"branchez le câble, ou nommez un autre port : orb42-flash list montre les "
+               "ports",
+               "plug the cable in, or name another port: orb42-flash list shows the "
+               "ports"});
       return;
     case platform::PortFailure::Other:
       break;
   }
-  out.line = "cannot use the port";
-  out.cause = "cannot open " + port.device + " (" + system + ")";
-  out.remedy = "check the cable and the port: orb42-flash list shows the ports";
+  out.line = Say({"port inutilisable", "cannot use the port"});
+  out.cause =
+      Say({"impossible d'ouvrir {0} ({1})", "cannot open {0} ({1})"}, {port.device, system});
+  out.remedy = Say({"vérifiez le câble et le port : orb42-flash list montre les ports",
+                    "check the cable and the port: orb42-flash list shows the ports"});
 }
 
 // Another program reading the port takes the device's answers, and the line then looks
@@ -106,37 +151,57 @@ void AddOtherReaders(const std::vector<std::string>& readers, [[maybe_unused]] c
   if (!readers.empty()) {
     std::string names;
     for (const std::string& reader : readers) names += (names.empty() ? "" : ", ") + reader;
-    out.cause += "; another program is reading this port: " + names;
-    out.remedy += "; close " + names + ", which takes the device's answers";
+    out.cause += Say(
+        {" ; un autre programme lit ce port : {0}", "; another program is reading this port: {0}"},
+        {names});
+    out.remedy += Say({" ; fermez {0}, qui prend les réponses de l'appareil",
+                       "; close {0}, which takes the device's answers"},
+                      {names});
     return;
   }
 #if !defined(_WIN32)
-  out.remedy +=
-      "; another program may be reading this port: sudo fuser -v " + port.device + " names it";
+  out.remedy += Say({" ; un autre programme lit peut-être ce port : sudo fuser -v {0} le nomme",
+                     "; another program may be reading this port: sudo fuser -v {0} names it"},
+                    {port.device});
 #endif
 }
 
 void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
-  const std::string where = std::string(update::StageName(r.stage));
-  out.line = "transmission failure while " + where;
-  const bool system = IsSystemError(r.error);
-  out.cause = "transmission failure while " + where + ": " +
-              (system ? "the line broke off: " : "") + LinkErrorText(r.error);
+  const std::string where = StageWords(r.stage);
+  out.line =
+      Say({"problème de transmission pendant {0}", "transmission failure while {0}"}, {where});
+  out.cause =
+      Say({"{0} : {1}{2}", "{0}: {1}{2}"},
+          {out.line,
+           IsSystemError(r.error) ? Say({"la ligne s'est interrompue : ", "the line broke off: "})
+                                  : std::string(),
+           LinkErrorText(r.error)});
   if (r.error == LinkVersionMismatch) {
     // The one case where the version cells hold neither the old version nor the new one.
-    out.line += " (the version cells do not hold 1.5)";
+    out.line += Say({" (les cellules de version ne contiennent pas {0})",
+                     " (the version cells do not hold {0})"},
+                    {NewVersion()});
     out.remedy =
-        "the device's version cells read back otherwise after two writes: its EEPROM may be "
-        "failing; run orb42-flash info on it and set it aside if it is not offered the update";
+        Say({"les cellules de version de l'appareil se relisent autrement après deux "
+             "écritures : son EEPROM est peut-être défaillante ; lancez orb42-flash info "
+             "dessus et mettez-le de côté si la mise à jour ne lui est pas proposée",
+             "the device's version cells read back otherwise after two writes: its "
+             "EEPROM may be failing; run orb42-flash info on it and set it aside if it is "
+             "not offered the update"});
   } else if (r.programmingBegun) {
-    out.line += " (not updated, can be updated again)";
-    out.remedy = "the device keeps version " + VersionText(r.device) +
-                 " and can be updated again: switch it off and on, check the cable, and run "
-                 "the update again";
+    out.line +=
+        Say({" (non mis à jour, peut l'être à nouveau)", " (not updated, can be updated again)"});
+    out.remedy = Say({"l'appareil garde la version {0} et peut être mis à jour à nouveau : "
+                      "éteignez-le et rallumez-le, vérifiez le câble, et relancez la mise à jour",
+                      "the device keeps version {0} and can be updated again: switch it off and "
+                      "on, check the cable, and run the update again"},
+                     {VersionText(r.device)});
   } else {
     out.remedy =
-        "nothing was written: switch the device off and on, check the cable, and run "
-        "the update again";
+        Say({"rien n'a été écrit : éteignez l'appareil et rallumez-le, vérifiez le "
+             "câble, et relancez la mise à jour",
+             "nothing was written: switch the device off and on, check the cable, and "
+             "run the update again"});
   }
 }
 
@@ -209,37 +274,45 @@ std::string Printable(const std::string& raw) {
 std::string LinkErrorText(LinkError error) {
   switch (error) {
     case LinkOk:
-      return "the image has no end record";
+      return Say({"l'image n'a pas d'enregistrement de fin", "the image has no end record"});
     case LinkNotConnected:
-      return "the loader is not connected";
+      return Say({"le chargeur n'est pas connecté", "the loader is not connected"});
     case LinkTimeout:
-      return "no answer from the device (time-out)";
+      return Say(
+          {"pas de réponse de l'appareil (délai dépassé)", "no answer from the device (time-out)"});
     case LinkBadAnswer:
-      return "the device gave an unexpected answer";
+      return Say(
+          {"l'appareil a donné une réponse inattendue", "the device gave an unexpected answer"});
     case LinkNotUnlocked:
-      return "the loader is not unlocked";
+      return Say({"le chargeur n'est pas déverrouillé", "the loader is not unlocked"});
     case LinkAddressOutOfRange:
-      return "a program word outside the loader's range " +
-             std::to_string(loader::kFirstProgramWord) + " to " +
-             std::to_string(loader::kProgramWordLimit - 1);
+      return Say({"un mot de programme hors de la plage du chargeur, {0} à {1}",
+                  "a program word outside the loader's range {0} to {1}"},
+                 {std::to_string(loader::kFirstProgramWord),
+                  std::to_string(loader::kProgramWordLimit - 1)});
     case LinkNotProgramming:
-      return "the loader is not in programming mode";
+      return Say(
+          {"le chargeur n'est pas en mode programmation", "the loader is not in programming mode"});
     case LinkPortNotOpen:
-      return "the port is closed (the cable was unplugged?)";
+      return Say({"le port est fermé (câble débranché ?)",
+                  "the port is closed (the cable was unplugged?)"});
     case LinkWrongIdentity:
-      return "the loader is not P03";
+      return Say({"le chargeur n'est pas P03", "the loader is not P03"});
     case LinkCellMismatch:
-      return "an EEPROM cell read back differs from what was written";
+      return Say({"une cellule d'EEPROM relue diffère de ce qui a été écrit",
+                  "an EEPROM cell read back differs from what was written"});
     case LinkVersionMismatch:
-      return "the version read back is not " + NewVersion();
+      return Say({"la version relue n'est pas {0}", "the version read back is not {0}"},
+                 {NewVersion()});
     default:
       break;
   }
   if (IsSystemError(error)) {
     const bool gone = platform::ClassifyPortError(error) == platform::PortFailure::Missing;
-    return platform::SystemMessage(error) + (gone ? " (the cable was unplugged?)" : "");
+    return platform::SystemMessage(error) +
+           (gone ? Say({" (câble débranché ?)", " (the cable was unplugged?)"}) : std::string());
   }
-  return "link error " + std::to_string(error);
+  return Say({"erreur de liaison {0}", "link error {0}"}, {std::to_string(error)});
 }
 
 std::string Seconds(std::uint64_t ms) {
@@ -257,39 +330,54 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
   const std::string version = VersionText(r.device);
   switch (r.outcome) {
     case Outcome::Updated:
-      out.line = "updated " + version + " -> " + NewVersion() + " in " + Seconds(r.updateMs) +
-                 " s at " + std::to_string(r.speed) + " bit/s";
+      out.line = Say({"mis à jour {0} -> {1} en {2} s à {3} bit/s",
+                      "updated {0} -> {1} in {2} s at {3} bit/s"},
+                     {version, NewVersion(), Seconds(r.updateMs), std::to_string(r.speed)});
       if (r.speedRefused) {
-        out.line += " (the loader refused " + std::to_string(job.speed) + " bit/s)";
+        out.line += Say({" (le chargeur a refusé {0} bit/s)", " (the loader refused {0} bit/s)"},
+                        {std::to_string(job.speed)});
       }
       break;
     case Outcome::WouldUpdate:
-      out.line = "version " + version + ": would be updated to " + NewVersion();
+      out.line =
+          Say({"version {0} : serait mise à jour en {1}", "version {0}: would be updated to {1}"},
+              {version, NewVersion()});
       break;
     case Outcome::UpToDate:
-      out.line = version == NewVersion() ? "already " + version + ": not updated"
-                                         : "newer (" + version + "): not updated";
-      out.cause = "the device has version " + version +
-                  (version == NewVersion() ? "" : ", newer than " + NewVersion());
+      out.line =
+          version == NewVersion()
+              ? Say({"déjà {0} : non mis à jour", "already {0}: not updated"}, {version})
+              : Say({"plus récent ({0}) : non mis à jour", "newer ({0}): not updated"}, {version});
+      out.cause =
+          version == NewVersion()
+              ? Say({"l'appareil a la version {0}", "the device has version {0}"}, {version})
+              : Say({"l'appareil a la version {0}, plus récente que {1}",
+                     "the device has version {0}, newer than {1}"},
+                    {version, NewVersion()});
       break;
     case Outcome::Refused:
-      out.line = RefusalText(r);
-      out.cause = out.line.substr(std::strlen("refused: "));
+      out.cause = RefusalCause(r);
+      out.line = Say({"refusé : {0}", "refused: {0}"}, {out.cause});
       out.remedy =
-          "this program updates ORB42TLX remotes of device type 1 with a serial number "
-          "from 300000000 to 399999999 only";
+          Say({"ce programme ne met à jour que les télécommandes ORB42TLX de type 1 dont "
+               "le numéro de série va de 300000000 à 399999999",
+               "this program updates ORB42TLX remotes of device type 1 with a serial "
+               "number from 300000000 to 399999999 only"});
       break;
     case Outcome::NoAnswer:
-      out.line = "no answer";
-      out.cause =
-          "no answer from the device" +
-          (job.waitSeconds ? " within " + std::to_string(*job.waitSeconds) + " s" : std::string());
+      out.line = Say({"pas de réponse", "no answer"});
+      out.cause = job.waitSeconds
+                      ? Say({"pas de réponse de l'appareil en {0} s",
+                             "no answer from the device within {0} s"},
+                            {std::to_string(*job.waitSeconds)})
+                      : Say({"pas de réponse de l'appareil", "no answer from the device"});
       if (r.error != LinkOk && r.error != LinkTimeout)
         out.cause += " (" + LinkErrorText(r.error) + ")";
-      out.remedy =
-          "switch the device on once the port is being called; check the cable and "
-          "that " +
-          port.com + " is the cable's port (orb42-flash list)";
+      out.remedy = Say({"allumez l'appareil une fois que le port est appelé ; vérifiez le câble "
+                        "et que {0} est bien le port du câble (orb42-flash list)",
+                        "switch the device on once the port is being called; check the cable "
+                        "and that {0} is the cable's port (orb42-flash list)"},
+                       {port.com});
       AddOtherReaders(otherReaders, port, out);
       break;
     case Outcome::PortFailed:
@@ -301,12 +389,17 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
       break;
     case Outcome::Stopped:
       if (r.programmingBegun) {
-        out.line = "stopped half-way: not updated, can be updated again";
-        out.cause = "stopped by Ctrl-C while programming, " + std::to_string(r.recordsDone) +
-                    " of " + std::to_string(r.recordCount) + " records written";
-        out.remedy = "the device keeps version " + version + " and can be updated again";
+        out.line = Say({"arrêté en cours : non mis à jour, peut l'être à nouveau",
+                        "stopped half-way: not updated, can be updated again"});
+        out.cause = Say({"arrêté par Ctrl-C pendant la programmation, {0} enregistrements écrits "
+                         "sur {1}",
+                         "stopped by Ctrl-C while programming, {0} of {1} records written"},
+                        {std::to_string(r.recordsDone), std::to_string(r.recordCount)});
+        out.remedy = Say({"l'appareil garde la version {0} et peut être mis à jour à nouveau",
+                          "the device keeps version {0} and can be updated again"},
+                         {version});
       } else {
-        out.line = "stopped: nothing written";
+        out.line = Say({"arrêté : rien n'a été écrit", "stopped: nothing written"});
       }
       break;
   }

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "cli/Words.h"
 #include "platform/SerialDeviceMap.h"
 #include "platform/SerialPort.h"
 #include "update/PortList.h"
@@ -47,7 +48,11 @@ std::string Port::ComLabel() const {
 
 #if defined(_WIN32)
 std::string PortForms() {
-  return "a COM name, COM1 to COM101, such as COM3, or its device name, such as \\\\.\\COM3";
+  return Say(
+      {"un nom COM, de COM1 à COM101, comme COM3, ou son nom de périphérique, comme "
+       "\\\\.\\COM3",
+       "a COM name, COM1 to COM101, such as COM3, or its device name, such as "
+       "\\\\.\\COM3"});
 }
 #else
 std::string PortForms() {
@@ -55,10 +60,13 @@ std::string PortForms() {
       std::filesystem::path(platform::DevicePathForComName(kLinkPrefix + std::string("33")))
           .parent_path()
           .string();
-  return "a COM name (COM1 to COM96: ttyS0-31 are COM1-32, ttyUSB0-31 COM33-64, ttyACM0-31 "
-         "COM65-96), such a node's name (ttyUSB0) or its path in " +
-         dir + " ($ORB42_DEV_DIR)" + (dir == "/dev" ? "" : " or /dev") +
-         ", or a link to it such as /dev/serial/by-id/...";
+  return Say({"un nom COM (de COM1 à COM96 : ttyS0-31 sont COM1-32, ttyUSB0-31 COM33-64, "
+              "ttyACM0-31 COM65-96), le nom d'un tel nœud (ttyUSB0) ou son chemin dans {0} "
+              "($ORB42_DEV_DIR){1}, ou un lien vers lui comme /dev/serial/by-id/...",
+              "a COM name (COM1 to COM96: ttyS0-31 are COM1-32, ttyUSB0-31 COM33-64, ttyACM0-31 "
+              "COM65-96), such a node's name (ttyUSB0) or its path in {0} ($ORB42_DEV_DIR){1}, or "
+              "a link to it such as /dev/serial/by-id/..."},
+             {dir, dir == "/dev" ? "" : Say({" ou dans /dev", " or /dev"})});
 }
 #endif
 
@@ -81,7 +89,10 @@ std::optional<Port> PortFromArgument(const std::string& argument, std::string* e
   }
   std::optional<Port> port = number ? PortFromComNumber(*number) : std::nullopt;
   if (port) port->given = argument;
-  if (!port && error) *error = "'" + argument + "' is not a serial port here: give " + PortForms();
+  if (!port && error)
+    *error = Say({"« {0} » n'est pas un port série ici : donnez {1}",
+                  "'{0}' is not a serial port here: give {1}"},
+                 {argument, PortForms()});
   return port;
 }
 

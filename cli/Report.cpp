@@ -1,5 +1,7 @@
 #include "cli/Report.h"
 
+#include "cli/Words.h"
+
 namespace flash {
 
 std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence) {
@@ -27,30 +29,47 @@ std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary)
   for (const DeviceReport& r : summary.reports) good += r.code == kExitUpdated ? 1 : 0;
   const std::size_t count = summary.reports.size();
   const std::size_t bad = count - good;
-  std::string counts = std::to_string(count) + (count == 1 ? " device: " : " devices: ");
-  counts += job.Info()
-                ? std::to_string(good) + " would be updated, " + std::to_string(bad) + " would not"
-                : std::to_string(good) + " updated, " + std::to_string(bad) + " not updated";
-  lines.push_back(counts + ".");
+  const std::vector<std::string> n = {std::to_string(count), std::to_string(good),
+                                      std::to_string(bad)};
+  if (job.Info()) {
+    lines.push_back(count == 1 ? Say({"{0} appareil : {1} serait mis à jour, {2} non.",
+                                      "{0} device: {1} would be updated, {2} would not."},
+                                     {n[0], n[1], n[2]})
+                               : Say({"{0} appareils : {1} seraient mis à jour, {2} non.",
+                                      "{0} devices: {1} would be updated, {2} would not."},
+                                     {n[0], n[1], n[2]}));
+  } else {
+    lines.push_back(count == 1 ? Say({"{0} appareil : {1} mis à jour, {2} non mis à jour.",
+                                      "{0} device: {1} updated, {2} not updated."},
+                                     {n[0], n[1], n[2]})
+                               : Say({"{0} appareils : {1} mis à jour, {2} non mis à jour.",
+                                      "{0} devices: {1} updated, {2} not updated."},
+                                     {n[0], n[1], n[2]}));
+  }
   std::string halfWay;
   for (const DeviceReport& r : summary.reports) {
     if (r.code == kExitUpdated) continue;
     const std::string who = WhoText(DeviceLabel(job, r.port, r.sequence), r.result.device);
-    lines.push_back("  " + who + ": " + r.line);
-    if (!r.cause.empty()) lines.push_back("      cause: " + r.cause);
-    if (!r.remedy.empty()) lines.push_back("      remedy: " + r.remedy);
+    lines.push_back("  " + Say({"{0} : {1}", "{0}: {1}"}, {who, r.line}));
+    if (!r.cause.empty()) lines.push_back("      " + Say({"cause : {0}", "cause: {0}"}, {r.cause}));
+    if (!r.remedy.empty())
+      lines.push_back("      " + Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
     if (r.stoppedHalfWay) halfWay += (halfWay.empty() ? "" : ", ") + who;
   }
   if (!halfWay.empty()) {
-    lines.push_back("Stopped half-way, not updated, can be updated again: " + halfWay + ".");
+    lines.push_back(Say({"Arrêtés en cours, non mis à jour, peuvent l'être à nouveau : {0}.",
+                         "Stopped half-way, not updated, can be updated again: {0}."},
+                        {halfWay}));
   }
   if (summary.interrupted)
-    lines.push_back(job.loop ? "Ended by Ctrl-C." : "Interrupted by Ctrl-C.");
+    lines.push_back(job.loop ? Say({"Fin par Ctrl-C.", "Ended by Ctrl-C."})
+                             : Say({"Interrompu par Ctrl-C.", "Interrupted by Ctrl-C."}));
   if (summary.logLinesLost > 0)
-    lines.push_back(std::to_string(summary.logLinesLost) +
-                    (summary.logLinesLost == 1 ? " line" : " lines") +
-                    " could not be written to the log file " + summary.log + ".");
-  lines.push_back("Exit status " + std::to_string(summary.code) + ".");
+    lines.push_back(Say({"{0} ligne(s) n'ont pas pu être écrites dans le journal {1}.",
+                         "{0} line(s) could not be written to the log file {1}."},
+                        {std::to_string(summary.logLinesLost), summary.log}));
+  lines.push_back(Say({"Code de sortie {0}.", "Exit status {0}."},
+                      {std::to_string(static_cast<int>(summary.code))}));
   return lines;
 }
 

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "cli/Report.h"
+#include "cli/Words.h"
 
 namespace flash {
 
@@ -21,21 +22,28 @@ class PlainReporter final : public Reporter {
     std::lock_guard lock(mutex_);
     sequence_[port] = sequence;
     if (stage == update::Stage::Calling) {
-      Line(port, job_.waitSeconds
-                     ? (*job_.waitSeconds == 0 ? std::string("calling the device once")
-                                               : "calling the device (up to " +
-                                                     std::to_string(*job_.waitSeconds) + " s)")
-                     : std::string("calling the device (until Ctrl-C)"));
+      Line(port,
+           !job_.waitSeconds
+               ? Say({"appel de l'appareil (jusqu'à Ctrl-C)", "calling the device (until Ctrl-C)"})
+           : *job_.waitSeconds == 0
+               ? Say({"appel de l'appareil, une fois", "calling the device once"})
+               : Say({"appel de l'appareil (jusqu'à {0} s)", "calling the device (up to {0} s)"},
+                     {std::to_string(*job_.waitSeconds)}));
     }
   }
 
   void OnDevice(update::RunId id, const update::DeviceFacts& d) override {
     const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
-    std::string text = "identity " + (d.identity ? "\"" + Printable(*d.identity) + "\"" : "?");
-    if (d.type) text += ", device type " + std::to_string(*d.type);
-    if (d.serialNumber) text += ", serial number " + SerialText(d);
-    if (d.versionMajor) text += ", version " + VersionText(d);
+    std::string text = Say({"identité {0}", "identity {0}"},
+                           {d.identity ? (French() ? "« " + Printable(*d.identity) + " »"
+                                                   : "\"" + Printable(*d.identity) + "\"")
+                                       : "?"});
+    if (d.type)
+      text += Say({", type d'appareil {0}", ", device type {0}"}, {std::to_string(*d.type)});
+    if (d.serialNumber)
+      text += Say({", numéro de série {0}", ", serial number {0}"}, {SerialText(d)});
+    if (d.versionMajor) text += Say({", version {0}", ", version {0}"}, {VersionText(d)});
     Line(port, text);
   }
 
@@ -43,9 +51,11 @@ class PlainReporter final : public Reporter {
     const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
     quarters_[port] = 0;
-    Line(port, refused ? "the loader refused " + std::to_string(job_.speed) +
-                             " bit/s: programming at " + std::to_string(bitsPerSecond) + " bit/s"
-                       : "programming at " + std::to_string(bitsPerSecond) + " bit/s");
+    const std::string bps = std::to_string(bitsPerSecond);
+    Line(port, refused ? Say({"le chargeur a refusé {0} bit/s : programmation à {1} bit/s",
+                              "the loader refused {0} bit/s: programming at {1} bit/s"},
+                             {std::to_string(job_.speed), bps})
+                       : Say({"programmation à {0} bit/s", "programming at {0} bit/s"}, {bps}));
   }
 
   // A line at each quarter, not at each record: a log is read by people.
@@ -62,26 +72,31 @@ class PlainReporter final : public Reporter {
   void Waiting(std::size_t port, unsigned next) override {
     std::lock_guard lock(mutex_);
     sequence_[port] = next;
-    Line(port, "waiting for the device to go, then for the next one");
+    Line(port, Say({"attente du départ de l'appareil, puis du suivant",
+                    "waiting for the device to go, then for the next one"}));
   }
 
   void Result(const DeviceReport& r) override {
     std::lock_guard lock(mutex_);
     sequence_[r.port] = r.sequence;
-    std::string text = r.result.device.serialNumber ? SerialText(r.result.device) + ": " : "";
-    Line(r.port, text + r.line);
+    Line(r.port, r.result.device.serialNumber
+                     ? Say({"{0} : {1}", "{0}: {1}"}, {SerialText(r.result.device), r.line})
+                     : r.line);
     // A bench that runs on does not wait for the summary to say what went wrong.
     if (job_.loop && r.code != kExitUpdated) {
-      if (!r.cause.empty()) Line(r.port, "cause: " + r.cause);
-      if (!r.remedy.empty()) Line(r.port, "remedy: " + r.remedy);
+      if (!r.cause.empty()) Line(r.port, Say({"cause : {0}", "cause: {0}"}, {r.cause}));
+      if (!r.remedy.empty()) Line(r.port, Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
     }
   }
 
   void Stopping() override {
     std::lock_guard lock(mutex_);
-    std::fprintf(out_,
-                 "Ctrl-C: each port finishes the word under way, leaves programming, "
-                 "releases the device and closes (Ctrl-C again ends at once)\n");
+    std::fprintf(out_, "%s\n",
+                 Say({"Ctrl-C : chaque port finit le mot en cours, quitte la programmation, "
+                      "libère l'appareil et ferme (un second Ctrl-C arrête tout de suite)",
+                      "Ctrl-C: each port finishes the word under way, leaves programming, "
+                      "releases the device and closes (Ctrl-C again ends at once)"})
+                     .c_str());
     std::fflush(out_);
   }
 
@@ -94,7 +109,9 @@ class PlainReporter final : public Reporter {
 
  private:
   void Line(std::size_t port, const std::string& text) {
-    std::fprintf(out_, "%s: %s\n", DeviceLabel(job_, port, sequence_[port]).c_str(), text.c_str());
+    std::fprintf(
+        out_, "%s\n",
+        Say({"{0} : {1}", "{0}: {1}"}, {DeviceLabel(job_, port, sequence_[port]), text}).c_str());
     std::fflush(out_);
   }
 
@@ -113,11 +130,13 @@ class QuietReporter final : public Reporter {
   void Result(const DeviceReport& r) override {
     if (r.code == kExitUpdated) return;
     std::lock_guard lock(mutex_);
-    std::fprintf(err_, "%s: %s\n",
-                 WhoText(DeviceLabel(job_, r.port, r.sequence), r.result.device).c_str(),
-                 r.line.c_str());
-    if (!r.cause.empty()) std::fprintf(err_, "    cause: %s\n", r.cause.c_str());
-    if (!r.remedy.empty()) std::fprintf(err_, "    remedy: %s\n", r.remedy.c_str());
+    std::string text =
+        Say({"{0} : {1}", "{0}: {1}"},
+            {WhoText(DeviceLabel(job_, r.port, r.sequence), r.result.device), r.line}) +
+        "\n";
+    if (!r.cause.empty()) text += "    " + Say({"cause : {0}", "cause: {0}"}, {r.cause}) + "\n";
+    if (!r.remedy.empty()) text += "    " + Say({"remède : {0}", "remedy: {0}"}, {r.remedy}) + "\n";
+    std::fputs(text.c_str(), err_);
     std::fflush(err_);
   }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "cli/Report.h"
+#include "cli/Words.h"
 #include "platform/Clock.h"
 
 namespace flash {
@@ -62,8 +63,10 @@ class TerminalReporter final : public Reporter {
   void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
     const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
-    rows_[port].speed = std::to_string(bitsPerSecond) + " bit/s" +
-                        (refused ? " (refused " + std::to_string(job_.speed) + ")" : "");
+    rows_[port].speed =
+        std::to_string(bitsPerSecond) + " bit/s" +
+        (refused ? Say({" ({0} refusé)", " (refused {0})"}, {std::to_string(job_.speed)})
+                 : std::string());
   }
 
   void OnProgress(update::RunId id, std::size_t done, std::size_t count) override {
@@ -92,8 +95,10 @@ class TerminalReporter final : public Reporter {
       commits_.push_back(RowText(r.port, row, false));
       // A bench that runs on does not wait for the summary to say what went wrong.
       if (r.code != kExitUpdated) {
-        if (!r.cause.empty()) commits_.push_back("    cause: " + r.cause);
-        if (!r.remedy.empty()) commits_.push_back("    remedy: " + r.remedy);
+        if (!r.cause.empty())
+          commits_.push_back("    " + Say({"cause : {0}", "cause: {0}"}, {r.cause}));
+        if (!r.remedy.empty())
+          commits_.push_back("    " + Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
       }
     }
   }
@@ -157,7 +162,7 @@ class TerminalReporter final : public Reporter {
   // "programming  52% [######------] 115200 bit/s": the percentage before the bar, and a bar as
   // wide as the line leaves room for (room: the columns left for the whole state).
   std::string Programming(const Row& row, std::size_t room) const {
-    const std::string head = "programming " + Percent(row);
+    const std::string head = Say({"programmation ", "programming "}) + Percent(row);
     const std::string tail = row.speed.empty() ? "" : " " + row.speed;
     const std::size_t fixed = head.size() + 3 + tail.size();  // " [" and "]"
     const std::size_t bar = room > fixed ? std::min(kBarWidth, room - fixed) : 0;
@@ -169,32 +174,34 @@ class TerminalReporter final : public Reporter {
     if (row.done) return row.outcome;
     std::string state;
     if (row.waiting) {
-      state = "waiting for the device to go, then for the next one";
+      state = Say({"attente du départ de l'appareil, puis du suivant",
+                   "waiting for the device to go, then for the next one"});
     } else {
       switch (row.stage) {
         case update::Stage::Calling: {
           const std::uint64_t s = (platform::TickCount() - row.since) / 1000;
-          state = job_.waitSeconds == 0u
-                      ? std::string("calling once")
-                      : "calling " + std::to_string(s) + " s" +
-                            (job_.waitSeconds ? " of " + std::to_string(*job_.waitSeconds) : "");
+          state = job_.waitSeconds == 0u ? Say({"appel, une fois", "calling once"})
+                  : job_.waitSeconds     ? Say({"appel {0} s sur {1}", "calling {0} s of {1}"},
+                                               {std::to_string(s), std::to_string(*job_.waitSeconds)})
+                                     : Say({"appel {0} s", "calling {0} s"}, {std::to_string(s)});
           break;
         }
         case update::Stage::Checking:
-          state = "checking";
+          state = Say({"vérifications", "checking"});
           break;
         case update::Stage::Switching:
-          state = "switching to " + std::to_string(job_.speed) + " bit/s";
+          state =
+              Say({"passage à {0} bit/s", "switching to {0} bit/s"}, {std::to_string(job_.speed)});
           break;
         case update::Stage::Programming:
           state = Programming(row, room > 14 ? room - 14 : 0);  // "  (stopping)"
           break;
         case update::Stage::Finishing:
-          state = "finishing";
+          state = Say({"fin", "finishing"});
           break;
       }
     }
-    return stopping_ ? state + "  (stopping)" : state;
+    return stopping_ ? state + Say({"  (arrêt)", "  (stopping)"}) : state;
   }
 
   std::size_t Columns() const { return width_ > 1 ? static_cast<std::size_t>(width_ - 1) : 79; }

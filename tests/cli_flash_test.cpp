@@ -75,6 +75,12 @@ class FlashTest : public ::testing::Test {
     return o;
   }
 
+  // orb42-flash follows the user's language and number format: the tests say which they want.
+  void SetUp() override {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_NUMERIC"}) unsetenv(name);
+    setenv("LANG", "C.UTF-8", 1);
+  }
+
   void Start(const std::vector<sim::Options>& ports) {
     char pattern[] = "/tmp/orb42-flash-test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -675,6 +681,78 @@ TEST_F(FlashTest, AnotherProgramReadingThePortIsNamedAndCannotHoldTheRun) {
   EXPECT_NE(status, -1) << "still running 15 s after Ctrl-C\n" << flash.Out();
   EXPECT_LT(took, 6000) << flash.Out();
   EXPECT_TRUE(Version14(0));
+}
+
+// French when the user's locale is French, English otherwise, --lang over both; the words for
+// people follow the language, the JSON keys, outcome codes and CSV columns never do.
+TEST_F(FlashTest, SpeaksTheUsersLanguage) {
+  std::vector<sim::Options> ports = Ports(1);
+  ports[0].device.serialNumber = 299999999;
+  Start(ports);
+  const std::string french[] = {
+      "COM33 (ttyUSB0) : appel de l'appareil (jusqu'à 45 s)\n",
+      "COM33 (ttyUSB0) : 299999999 : refusé : le numéro de série 299999999 est hors de 300000000 "
+      "à 399999999\n",
+      "1 appareil : 0 mis à jour, 1 non mis à jour.\n",
+      "      remède : ce programme ne met à jour que les télécommandes ORB42TLX de type 1",
+      "Code de sortie 4.\n"};
+  const std::string english[] = {
+      "COM33 (ttyUSB0): calling the device (up to 45 s)\n",
+      "COM33 (ttyUSB0): 299999999: refused: serial number 299999999 is outside 300000000 to "
+      "399999999\n",
+      "1 device: 0 updated, 1 not updated.\n",
+      "      remedy: this program updates ORB42TLX remotes of device type 1", "Exit status 4.\n"};
+  const struct {
+    const char* behaviour;
+    std::vector<std::pair<const char*, const char*>> env;
+    std::vector<std::string> args;
+    bool inFrench;
+  } cases[] = {
+      {"LANG French", {{"LANG", "fr_FR.UTF-8"}}, {}, true},
+      {"LC_MESSAGES before LANG",
+       {{"LANG", "en_GB.UTF-8"}, {"LC_MESSAGES", "fr_CA.UTF-8"}},
+       {},
+       true},
+      {"LC_ALL before both", {{"LANG", "fr_FR.UTF-8"}, {"LC_ALL", "de_DE.UTF-8"}}, {}, false},
+      {"--lang en over a French locale", {{"LANG", "fr_FR.UTF-8"}}, {"--lang", "en"}, false},
+      {"--lang fr over an English one", {{"LANG", "en_US.UTF-8"}}, {"--lang=fr"}, true},
+      {"no locale", {}, {}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.behaviour);
+    SetUp();
+    for (const auto& [name, value] : c.env) setenv(name, value, 1);
+    std::vector<std::string> args = {"update", "COM33"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto r = RunFlash(args);
+    EXPECT_EQ(r.status, 4);
+    for (const std::string& line : c.inFrench ? french : english)
+      EXPECT_TRUE(Has(r.out, line)) << line << "\n" << r.out;
+  }
+
+  SetUp();
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  const std::string log = dir + "/atelier.csv";
+  const auto json = RunFlash({"update", "COM33", "--json", "--log", log, "--log-separator", ","});
+  const Json result = Events(JsonLines(json.out), "result").at(0);
+  EXPECT_EQ(result["outcome"], "refused-serial-number");
+  EXPECT_EQ(result["cause"], "le numéro de série 299999999 est hors de 300000000 à 399999999");
+  const auto lines = CsvLines(testsupport::ReadText(log));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], kCsvHeader);
+  EXPECT_EQ(Fields(lines[1], ',')[6],
+            "le numéro de série 299999999 est hors de 300000000 à 399999999");
+  const auto usage = RunFlash({"update", "COM33", "--speed", "1e5"});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_TRUE(Has(usage.err,
+                  "--speed: « 1e5 » n'est pas une vitesse du chargeur ; donnez 4800, "
+                  "9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000 ou 256000 "
+                  "(bit/s)"))
+      << usage.err;
+  EXPECT_TRUE(Has(RunFlash({"update", "--help"}).out, "  7    problème de transmission"));
+  EXPECT_TRUE(Has(RunFlash({"flash"}).err,
+                  "commande inconnue « flash » ; commandes : list, info, "
+                  "update, check"));
 }
 
 // check FILE.hex: the build's own check, then what the image would write and its SHA-256,
