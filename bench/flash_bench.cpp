@@ -4,7 +4,8 @@
 //     the speed each byte travelled: 9600 until the switch, 115200 after, 9600 again from the
 //     release) plus the protocol's fixed pauses (1000 ms purge of each call, 500 ms before each
 //     release byte, 10 ms after each EEPROM write's bytes);
-//   - eight devices on eight ports at once, against the time of one;
+//   - eight, sixteen and thirty-two devices on as many ports at once (a USB hub a side of a
+//     bench), against the time of one, with orb42-flash's processor time;
 //   - one device at 9600 bit/s (the wizard's speed), to set beside the wizard's own time.
 // The program runs as a child, its output thrown away, from exec to exit.
 //
@@ -119,11 +120,12 @@ Run Once(const char* program, unsigned ports, std::int32_t speed) {
   return run;
 }
 
-// Runs a scenario `runs` times, prints each run, returns the median time (0 on a failure).
+// Runs a scenario `runs` times, prints each run, returns the median time (0 on a failure);
+// cpuMs: the median processor time of orb42-flash.
 double Scenario(const char* title, const char* program, unsigned ports, std::int32_t speed,
-                int runs, Bound* bound) {
+                int runs, Bound* bound, double* cpuMs = nullptr) {
   std::printf("%s\n", title);
-  std::vector<double> times;
+  std::vector<double> times, cpu;
   for (int i = 1; i <= runs; ++i) {
     const Run r = Once(program, ports, speed);
     std::printf(
@@ -134,8 +136,10 @@ double Scenario(const char* title, const char* program, unsigned ports, std::int
         r.bound.wireMs, r.bound.pausesMs, r.ms / r.bound.Total(), r.flashCpuMs, r.simCpuMs);
     if (!r.ok) return 0;
     times.push_back(r.ms);
+    cpu.push_back(r.flashCpuMs);
     if (bound) *bound = r.bound;
   }
+  if (cpuMs) *cpuMs = Median(cpu);
   return Median(times);
 }
 
@@ -149,21 +153,31 @@ int main(int argc, char** argv) {
   const char* program = argv[1];
   const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 3;
 
-  Bound one;
-  const double oneMs = Scenario("one device, 115200 bit/s", program, 1, 115200, runs, &one);
-  Bound eight;
+  Bound one, many;
+  double oneCpu = 0, eightCpu = 0, sixteenCpu = 0, thirtyTwoCpu = 0;
+  const double oneMs =
+      Scenario("one device, 115200 bit/s", program, 1, 115200, runs, &one, &oneCpu);
   const double eightMs = Scenario("eight devices on eight ports at once, 115200 bit/s", program, 8,
-                                  115200, runs, &eight);
+                                  115200, runs, &many, &eightCpu);
+  const double sixteenMs = Scenario("sixteen devices on sixteen ports at once, 115200 bit/s",
+                                    program, 16, 115200, runs, &many, &sixteenCpu);
+  const double thirtyTwoMs =
+      Scenario("thirty-two devices on thirty-two ports at once, 115200 bit/s", program, 32, 115200,
+               runs, &many, &thirtyTwoCpu);
   Bound slow;
   const double slowMs = Scenario("one device, 9600 bit/s", program, 1, 9600, runs, &slow);
-  if (oneMs == 0 || eightMs == 0 || slowMs == 0) {
+  if (oneMs == 0 || eightMs == 0 || sixteenMs == 0 || thirtyTwoMs == 0 || slowMs == 0) {
     std::printf("result: failed\n");
     return 1;
   }
+  // Processor time as a share of one core over the run's own time.
   std::printf(
-      "result: one_ms=%.1f one_bound_ms=%.1f one_ratio=%.4f eight_ms=%.1f "
-      "eight_ratio=%.4f slow_ms=%.1f slow_bound_ms=%.1f slow_ratio=%.4f\n",
-      oneMs, one.Total(), oneMs / one.Total(), eightMs, eightMs / oneMs, slowMs, slow.Total(),
-      slowMs / slow.Total());
+      "result: one_ms=%.1f one_bound_ms=%.1f one_ratio=%.4f one_cpu_ms=%.0f eight_ms=%.1f "
+      "eight_ratio=%.4f eight_cpu_ms=%.0f sixteen_ms=%.1f sixteen_ratio=%.4f sixteen_cpu_ms=%.0f "
+      "thirty_two_ms=%.1f thirty_two_ratio=%.4f thirty_two_cpu_ms=%.0f thirty_two_core=%.3f "
+      "slow_ms=%.1f slow_bound_ms=%.1f slow_ratio=%.4f\n",
+      oneMs, one.Total(), oneMs / one.Total(), oneCpu, eightMs, eightMs / oneMs, eightCpu,
+      sixteenMs, sixteenMs / oneMs, sixteenCpu, thirtyTwoMs, thirtyTwoMs / oneMs, thirtyTwoCpu,
+      thirtyTwoCpu / thirtyTwoMs, slowMs, slow.Total(), slowMs / slow.Total());
   return 0;
 }
