@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
       g_pending = Pending{dir + L"\\outcome-" + ui::win32::Widen(shot.name) +
                           (language ? L"-en.png" : L"-fr.png")};
       SetTimer(nullptr, 0, 300, TakeTheBox);
-      PostMessageW(window.Handle(), shot.message, shot.wParam, 0);
+      window.PostMessage(shot.message, static_cast<std::intptr_t>(shot.wParam));
       const ULONGLONG end = GetTickCount64() + 10000;
       MSG msg;
       while (!g_pending.done && GetTickCount64() < end) {

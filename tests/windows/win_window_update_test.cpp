@@ -46,7 +46,8 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
         form.UpdateSession.RecordIndex == form.ProgressBarProgrammation->Maximum() - 1;
     if (tick && form.WizardStep >= 9)
       order.push_back("tick on step " + std::to_string(form.WizardStep));
-    if (msg.hwnd == wizard && msg.message == WM_STEP_DONE && form.WizardStep >= 9)
+    if (msg.hwnd == wizard && msg.message == ui::win32::WizardWindow::Carrier(WM_STEP_DONE) &&
+        form.WizardStep >= 9)
       order.push_back("step done");
     ui::win32::DispatchWizardMessage(wizard, msg);
     if (endRecord) Sleep(250);  // the end record's tick overruns its period

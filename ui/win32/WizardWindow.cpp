@@ -170,7 +170,7 @@ void WizardWindow::SetTitle(const std::string& title) {
 }
 
 void WizardWindow::PostMessage(int message, std::intptr_t wParam) {
-  PostMessageW(hwnd_, static_cast<UINT>(message), static_cast<WPARAM>(wParam), 0);
+  PostMessageW(hwnd_, Carrier(message), static_cast<WPARAM>(wParam), 0);
 }
 
 void WizardWindow::Close() {
@@ -275,12 +275,16 @@ LRESULT WizardWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       if (quitOnDestroy_) PostQuitMessage(0);  // the wizard window is the program's main window
       return 0;
-    default:
-      if (IsWizardMessage(static_cast<int>(message)) && form_) {
-        form_->HandleMessage(static_cast<int>(message), static_cast<std::intptr_t>(wParam));
+    default: {
+      // Only the window's own posts, in the WM_APP range: a message of WM_USER's range (the
+      // dialog manager's DM_SETDEFID among them) gets the default handling.
+      const int wizardMessage = static_cast<int>(message) - WM_APP + WM_USER;
+      if (message >= WM_APP && IsWizardMessage(wizardMessage) && form_) {
+        form_->HandleMessage(wizardMessage, static_cast<std::intptr_t>(wParam));
         return 0;
       }
       break;
+    }
   }
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }

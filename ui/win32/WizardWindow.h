@@ -45,6 +45,13 @@ class WizardWindow final : public wizard::Window {
   HFONT LabelFont(HWND label) const;
   // The identifier of the wizard's timer (SetTimer on this window).
   static constexpr UINT_PTR kTimerId = 1;
+  // The window message that carries one of the wizard's private messages (WM_LINK_FAILED, ...):
+  // the same offset from WM_APP as the wizard's number has from WM_USER. WM_USER's own range
+  // belongs to the dialog manager too: IsDialogMessage sends DM_GETDEFID (WM_USER) and
+  // DM_SETDEFID (WM_USER + 1, which is WM_LINK_FAILED's number) to the window it handles.
+  static constexpr UINT Carrier(int wizardMessage) {
+    return static_cast<UINT>(WM_APP + (wizardMessage - WM_USER));
+  }
 
   // wizard::Window
   void SetTitle(const std::string& title) override;
