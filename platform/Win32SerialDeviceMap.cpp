@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/SerialDeviceMap.h"
+#include "platform/SystemText.h"
 
 namespace platform {
 namespace {
@@ -77,8 +78,10 @@ std::optional<std::vector<RegistryValue>> ReadSerialDeviceMap() {
   std::vector<RegistryValue> values;
   if (opened != ERROR_SUCCESS) return values;  // there, but not for us to read: no values
   for (std::string& name : ValueNames(key.get())) {
+    // Read with the names as the registry gave them; handed on in UTF-8, the encoding of the
+    // list's entries (a driver's name is ASCII, but nothing stops one from being otherwise).
     std::optional<std::string> data = StringData(key.get(), name);
-    if (data) values.push_back({std::move(name), std::move(*data)});
+    if (data) values.push_back({SystemTextToUtf8(name), SystemTextToUtf8(*data)});
   }
   return values;
 }

@@ -25,12 +25,20 @@ PortFailure ClassifyPortError(int code) {
   }
 }
 
+// As UTF-16, made UTF-8: the ANSI call would give the ANSI code page's bytes, "Acc\xe8s
+// refus\xe9" on a French Windows, which is no UTF-8 in a terminal or in JSON.
 std::string SystemMessage(int code) {
-  char text[512] = {};
-  const DWORD length =
-      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                     static_cast<DWORD>(code), 0, text, sizeof text, nullptr);
-  std::string message(text, length);
+  wchar_t text[512] = {};
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, static_cast<DWORD>(code), 0, text, 512, nullptr);
+  std::string message;
+  if (length > 0) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                         nullptr, nullptr);
+    message.resize(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), message.data(), size, nullptr,
+                        nullptr);
+  }
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.'))
     message.pop_back();

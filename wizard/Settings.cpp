@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/SettingsFile.h"
+#include "platform/SystemText.h"
 #include "wizard/ProgramError.h"
 
 namespace {
@@ -91,6 +92,7 @@ std::int32_t ReadLanguageSettingFile() {
   const std::string path = platform::SettingsFilePath();
   if (path.empty() || !platform::SettingsFileExists(path)) return 0;
   const std::optional<std::string> head = platform::ReadSettingsFileHead(path);
-  if (!head) throw ProgramError("Cannot open file " + path);
+  // The path is the system's (the ANSI code page on Windows); the error box's text is UTF-8.
+  if (!head) throw ProgramError("Cannot open file " + platform::SystemTextToUtf8(path));
   return ParseLanguageSetting(*head);
 }

@@ -12,17 +12,17 @@ add_test(NAME WineFlash.UpdateAt115200
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
                  --expect "version 1\\.5\\)$" --expect-image ${ORB42_FIRMWARE_HEX_PATH}
                  ${ORB42_LOADER_SIM} --switch-on-delay 0 --
-                 ${flash} update COM33 --speed 115200 --wait 10)
+                 ${flash} update COM33 --speed 115200 --wait 10 --lang en)
 # info reads the device and writes nothing.
 add_test(NAME WineFlash.InfoWritesNothing
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
                  --expect "no program word written" ${ORB42_LOADER_SIM} --no-pacing
-                 --switch-on-delay 0 -- ${flash} info COM33 --wait 10)
+                 --switch-on-delay 0 -- ${flash} info COM33 --wait 10 --lang en)
 # A device already at 1.5 is refused with its own exit status, and nothing is written.
 add_test(NAME WineFlash.UpToDateDeviceIsLeftAlone
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
                  --expect "no program word written" ${ORB42_LOADER_SIM} --no-pacing
-                 --switch-on-delay 0 --version 1.5 -- ${flash} update COM33 --wait 10)
+                 --switch-on-delay 0 --version 1.5 -- ${flash} update COM33 --wait 10 --lang en)
 # A loader left at 9600 would be updated too, but slowly: the run must say it went faster.
 set_tests_properties(WineFlash.UpdateAt115200 PROPERTIES
                      FAIL_REGULAR_EXPRESSION "the loader refused|programming at 9600 bit/s")
@@ -30,7 +30,7 @@ set_tests_properties(WineFlash.UpToDateDeviceIsLeftAlone PROPERTIES
                      PASS_REGULAR_EXPRESSION "Exit status 3\\.")
 # A port that is not there: the message names the cause and the remedy.
 add_test(NAME WineFlash.MissingPortIsNamed COMMAND ${ORB42_WINE_RUN} ${flash} update COM99
-                                                    --wait 1)
+                                                    --wait 1 --lang en)
 set_tests_properties(WineFlash.MissingPortIsNamed PROPERTIES
                      PASS_REGULAR_EXPRESSION "no such port: COM99.*remedy: plug the cable in")
 # The registry's bridge value, written and read within one Wine session (the key is volatile).
@@ -42,7 +42,21 @@ add_test(NAME WineFlash.ListMarksTheBridge
                  "reg add HKLM\\HARDWARE\\DEVICEMAP\\SERIALCOMM /v \\Device\\Silabser0 /d COM33 /f >nul && ${flash_windows} list")
 set_tests_properties(WineFlash.ListMarksTheBridge PROPERTIES
                      PASS_REGULAR_EXPRESSION "(^|\n)COM33 : TALVIRE\r?\n")
+# A port that refuses the line settings (the simulator's pty without the parity shim, as a
+# virtual COM port refuses SetCommState): the error is named and the status is 6, at once.
+add_test(NAME WineFlash.RefusedLineSettingsAreNamed
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
+                 --expect "no program word written" ${ORB42_LOADER_SIM} --switch-on-delay 0 --
+                 ${flash} update COM33 --wait 5 --lang en)
+set_tests_properties(WineFlash.RefusedLineSettingsAreNamed PROPERTIES
+                     ENVIRONMENT ORB42_WINE_NO_SHIM=1
+                     PASS_REGULAR_EXPRESSION "cannot use the port.*cause: cannot open COM33 \\([^)]+\\).*Exit status 6\\.")
+# The system's own message, in the language of Windows and in UTF-8 whatever its code page (a
+# French Wine speaks 1252): a COM port that is a directory is refused with "access denied".
+add_test(NAME WineFlash.SystemMessagesAreUtf8
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/flash-system-message ${ORB42_WINE_RUN} ${flash})
 set_tests_properties(WineFlash.UpdateAt115200 WineFlash.InfoWritesNothing
                      WineFlash.UpToDateDeviceIsLeftAlone WineFlash.MissingPortIsNamed
-                     WineFlash.ListMarksTheBridge
+                     WineFlash.ListMarksTheBridge WineFlash.RefusedLineSettingsAreNamed
+                     WineFlash.SystemMessagesAreUtf8
                      PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 300)

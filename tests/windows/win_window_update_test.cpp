@@ -65,4 +65,37 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
   wintest::RestoreSerialPorts();
 }
 
+// Without the line shim the simulator's pseudo-terminal refuses the link's even parity, as a
+// virtual COM port (a Bluetooth serial port picked by mistake) refuses SetCommState. Each call
+// then fails at its open and is counted like any unanswered call: the twentieth brings the
+// connection-failed box. A port left open after the refusal would be read with the system's own
+// time-outs, all zero, which wait for ever. The ticks are driven here, one after the other,
+// rather than 2.25 s apart.
+TEST(RefusedLineSettings, TheWizardGivesUpAfterItsTwentyCalls) {
+  ASSERT_TRUE(wintest::HaveDisplay()) << "with-sim --needs-display runs this only with a display";
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  wintest::WriteSerialPorts({{"\\Device\\Silabser0", "COM33"}});
+  wintest::DialogScript dialogs;
+  dialogs.Answer(wizard::DialogAnswer::Ok);
+  ui::win32::WizardWindow window;
+  TFormMj& form = window.Form();
+  window.Show();
+  while (form.WizardStep < 6) form.NextStep();
+  form.ButtonSuivantClick();  // Connect
+  ASSERT_EQ(form.WizardStep, 7);
+  form.TimerGestionSerie->SetEnabled(false);
+  for (int call = 1; call <= 20 && dialogs.Shown().empty(); ++call) {
+    form.TimerGestionSerieTimer();
+    EXPECT_FALSE(form.Link.IsOpen()) << "call " << call;
+    wintest::PumpFor(window.Handle(), 20);
+  }
+  wintest::PumpUntil(window.Handle(), [&] { return !dialogs.Shown().empty(); }, 2000);
+  ASSERT_EQ(dialogs.Shown().size(), 1u);
+  EXPECT_EQ(dialogs.Shown()[0].kind, wizard::DialogKind::Error);
+  EXPECT_NE(dialogs.Shown()[0].text.find("Echec"), std::string::npos) << dialogs.Shown()[0].text;
+  EXPECT_EQ(form.WizardStep, 4);
+  EXPECT_EQ(form.ProgressBarProgrammation->Position(), 20);
+  wintest::RestoreSerialPorts();
+}
+
 }  // namespace
