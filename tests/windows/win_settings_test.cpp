@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/SettingsFile.h"
+#include "platform/SystemText.h"
 #include "wizard/ProgramError.h"
 #include "wizard/Settings.h"
 
@@ -99,4 +100,15 @@ TEST_F(SettingsFileInWine, ReadingLeavesTheFileClosed) {
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   EXPECT_NE(again, INVALID_HANDLE_VALUE);
   CloseHandle(again);
+}
+
+// The Windows directory comes from the ANSI call, in the ANSI code page: 1252 on a French or an
+// English Windows, where "Système" is the bytes "Syst\xe8me". The error box's text is UTF-8:
+// the path is converted where it meets it, never taken for UTF-8 (which would show U+FFFD).
+TEST(SystemText, AnAnsiPathMeetsTheUtf8TextsConverted) {
+  if (GetACP() != 1252) GTEST_SKIP() << "the ANSI code page here is " << GetACP();
+  EXPECT_EQ(platform::SystemTextToUtf8("C:\\Syst\xe8me\\BrennalV1.CFG"),
+            "C:\\Syst\xc3\xa8me\\BrennalV1.CFG");
+  EXPECT_EQ(platform::SystemTextToUtf8("C:\\windows"), "C:\\windows");
+  EXPECT_EQ(platform::SystemTextToUtf8(""), "");
 }
