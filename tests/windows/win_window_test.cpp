@@ -771,6 +771,44 @@ TEST_F(WindowOnWine, AboutDialogFollowsTheWizardsLanguageAndReturnCloses) {
 
 // A click on the web or mail line hands the shell its target; the mail link goes without the
 // blank it has always carried after "mailto:". The wizard's timer runs on behind the dialog.
+// A posted outcome brings its box while the About dialog is open (the wizard's messages still
+// reach the window inside About's loop). The box's buttons read "&Yes" and "&No"; About,
+// activated while the box is up (the user clicks it: the box is the wizard's, not About's), keeps
+// its own "&Ok".
+TEST_F(WindowOnWine, AnOutcomeBoxOverTheAboutDialogLeavesAboutsButtonAlone) {
+  ui::win32::SetDialogHandler({});  // the real boxes for this test
+  WizardWindow window;
+  TFormMj& form = window.Form();
+  ui::win32::TFormAPropos about(window.Handle());
+  window.SetAboutDialog(&about);
+  window.Show();
+  WalkTo(form, 8);
+  std::wstring boxYes, okAfter;
+  auto box = [] { return wintest::FindThreadWindow(L"#32770", L"Error"); };
+  wintest::WhenWindowAppears(
+      [&] { return about.IsShown() ? about.Handle() : nullptr; },
+      [&](HWND) {
+        window.PostMessage(WM_LINK_FAILED, 100002);
+        wintest::WhenWindowAppears(box, [&](HWND found) {
+          boxYes = TextOf(GetDlgItem(found, IDYES));
+          SetActiveWindow(about.Handle());
+          PostMessageW(found, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(found, IDYES)));
+          wintest::WhenWindowAppears(
+              [&] { return box() == nullptr && about.IsShown() ? about.Handle() : nullptr; },
+              [&](HWND dialog) {
+                okAfter = TextOf(about.ButtonOk);
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+              });
+        });
+      });
+  form.ButtonAProposClick();  // returns when About is closed
+  EXPECT_EQ(boxYes, L"&Yes");
+  EXPECT_EQ(okAfter, L"&Ok");
+  EXPECT_EQ(form.WizardStep, 4);  // the box's Yes
+  EXPECT_FALSE(about.IsShown());
+}
+
 TEST_F(WindowOnWine, AboutLinksGoToTheShellAndTheWizardRunsOnBehind) {
   WizardWindow window;
   TFormMj& form = window.Form();

@@ -15,22 +15,28 @@ DialogHandler& Handler() {
 
 // MessageBoxW labels its buttons in the language of Windows; the wizard's dialogs have always
 // read "&Yes", "&No" and "OK". The box is relabelled as it is activated, before it is shown.
+// Only the box that MessageBoxW creates: the first dialog created while the hook is in place.
+// Another dialog of the thread activated meanwhile (the About dialog, open when a posted outcome
+// brings its box, and activated again as the box goes) keeps its own buttons.
 HHOOK g_captionHook = nullptr;
+HWND g_box = nullptr;
+
+bool IsDialog(HWND window) {
+  wchar_t windowClass[16] = {};
+  GetClassNameW(window, windowClass, 16);
+  return lstrcmpW(windowClass, L"#32770") == 0;
+}
 
 LRESULT CALLBACK EnglishButtons(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
-    HWND box = reinterpret_cast<HWND>(wParam);
-    wchar_t windowClass[16] = {};
-    GetClassNameW(box, windowClass, 16);
-    if (lstrcmpW(windowClass, L"#32770") == 0) {
-      struct Caption {
-        int id;
-        const wchar_t* text;
-      };
-      for (const Caption& c :
-           {Caption{IDYES, L"&Yes"}, Caption{IDNO, L"&No"}, Caption{IDOK, L"OK"}})
-        if (HWND button = GetDlgItem(box, c.id)) SetWindowTextW(button, c.text);
-    }
+  HWND window = reinterpret_cast<HWND>(wParam);
+  if (code == HCBT_CREATEWND && g_box == nullptr && IsDialog(window)) g_box = window;
+  if (code == HCBT_ACTIVATE && window == g_box) {
+    struct Caption {
+      int id;
+      const wchar_t* text;
+    };
+    for (const Caption& c : {Caption{IDYES, L"&Yes"}, Caption{IDNO, L"&No"}, Caption{IDOK, L"OK"}})
+      if (HWND button = GetDlgItem(window, c.id)) SetWindowTextW(button, c.text);
   }
   return CallNextHookEx(g_captionHook, code, wParam, lParam);
 }
@@ -42,10 +48,13 @@ DialogAnswer RunMessageBox(HWND owner, const wizard::DialogRequest& r) {
   const std::wstring text = Widen(r.text);
   const std::wstring title = Widen(wizard::DialogTitle(r));
   HHOOK outer = g_captionHook;
+  HWND outerBox = g_box;
+  g_box = nullptr;
   g_captionHook = SetWindowsHookExW(WH_CBT, EnglishButtons, nullptr, GetCurrentThreadId());
   const int answer = MessageBoxW(owner, text.c_str(), title.c_str(), flags);
   if (g_captionHook != nullptr) UnhookWindowsHookEx(g_captionHook);
   g_captionHook = outer;
+  g_box = outerBox;
   switch (answer) {
     case IDYES:
       return DialogAnswer::Yes;
