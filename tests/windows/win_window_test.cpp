@@ -903,6 +903,21 @@ TEST_F(StartupOnWine, ASettingsFileThatCannotBeOpenedGivesTheErrorBoxAndNoWizard
 
 // The version record (file 1.5.2.5, product 1.5.0.0, company TALVIRE, the other texts empty) and
 // the manifest (common controls 6, run as the user) of orb42-update.exe itself.
+// The program asks Windows not to put a "(Not Responding)" ghost over its window during the long
+// ticks of a silent device (Wine ghosts nothing, so the import is what a test can see).
+TEST(ProgramFile, AsksWindowsNotToGhostItsWindow) {
+  const char* exe = std::getenv("ORB42_UPDATE_EXE");
+  ASSERT_NE(exe, nullptr) << "ORB42_UPDATE_EXE names the program (tests/windows/CMakeLists.txt)";
+  HANDLE file = CreateFileW(ui::win32::Widen(exe).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  std::string bytes(GetFileSize(file, nullptr), '\0');
+  DWORD got = 0;
+  ASSERT_TRUE(ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr));
+  CloseHandle(file);
+  EXPECT_NE(bytes.find(std::string("DisableProcessWindowsGhosting") + '\0'), std::string::npos);
+}
+
 TEST(ProgramFile, CarriesItsVersionRecordIconAndManifest) {
   const char* exe = std::getenv("ORB42_UPDATE_EXE");
   ASSERT_NE(exe, nullptr) << "ORB42_UPDATE_EXE names the program (tests/windows/CMakeLists.txt)";

@@ -37,6 +37,12 @@ int RunWizard() {
 }
 
 int RunProgram() {
+  // The device is checked and programmed in timer ticks that keep the window from its messages
+  // for up to about 7 s (a silent device: four attempts with their purges). Windows takes a
+  // window that has not looked at its messages for 5 s for a hung one: it puts a "(Not
+  // Responding)" ghost in its place and offers to close the program, mid-programming. The
+  // schedule stays; the ghost goes.
+  DisableProcessWindowsGhosting();
   // The pictures are decoded and the links opened through COM, on this one thread.
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   RunWizard();
