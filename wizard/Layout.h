@@ -49,10 +49,16 @@ inline constexpr Component LabelLigne4{"LabelLigne4", Kind::Label, {0, 208, 553,
 inline constexpr Component LabelBarreProgression{
     "LabelBarreProgression", Kind::Label, {0, 288, 553, 17}, kFontPixels, true};
 inline constexpr Component LabelLigne5{"LabelLigne5", Kind::Label, {0, 240, 553, 13}};
-// Laid out 145 wide, which cut the bridge's entry "COM33 (ttyUSB0) : TALVIRE"; 181 shows it.
-// Items are 13 pixels high.
+// Laid out 145 wide. On Linux that cut the bridge's entry "COM33 (ttyUSB0) : TALVIRE", which 181
+// shows; Windows' entries name no device node ("COM3 : TALVIRE", "COM256 : TALVIRE" at the
+// longest) and fit the layout's own width. Items are 13 pixels high.
+#if defined(_WIN32)
+inline constexpr int kPortListWidth = 145;
+#else
+inline constexpr int kPortListWidth = 181;
+#endif
 inline constexpr Component ListBoxSelectLangPort{
-    "ListBoxSelectLangPort", Kind::ListBox, {400, 136, 181, 161}};
+    "ListBoxSelectLangPort", Kind::ListBox, {400, 136, kPortListWidth, 161}};
 inline constexpr int kListItemHeight = 13;
 
 // In declaration order (the timer, which has no place, comes between Image1 and LabelLigne1).

@@ -242,7 +242,8 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
   EXPECT_TRUE(Visible(list));
   const int prompt = ui::win32::TextWidthIn(
       window.LabelFont(h.LabelLigne3), L"Selectionnez la langue de votre choix parmi la liste :");
-  EXPECT_EQ(ui::win32::ControlRect(list), (wizard::Rect{prompt + 10, 174, 181, 104}));
+  // The layout's own width: Windows' entries ("COM3 : TALVIRE") name no device node.
+  EXPECT_EQ(ui::win32::ControlRect(list), (wizard::Rect{prompt + 10, 174, 145, 104}));
   EXPECT_FALSE(Visible(h.ImageConnectAppareilaPC));
   EXPECT_FALSE(Visible(h.ProgressBarProgrammation));
   EXPECT_TRUE(Visible(h.Image1));
@@ -255,6 +256,11 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
 // advance widths.
 TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
   constexpr int kSpare = 6;
+  // The longest entries the list can have: Windows numbers ports up to COM256.
+  wintest::WriteSerialPorts({{"\\Device\\Serial0", "COM1"},
+                             {"\\Device\\Silabser0", "COM33"},
+                             {"\\Device\\Silabser1", "COM256"},
+                             {"\\Device\\VCP0", "COM255"}});
   for (LanguageIndex language : {0, 1}) {
     WizardWindow window;
     TFormMj& form = window.Form();
@@ -277,6 +283,11 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
             << "step " << step << ": " << ui::win32::Narrow(caption);
       }
       HWND list = h.ListBoxSelectLangPort;
+      if (step == 5) {
+        EXPECT_NE(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                               reinterpret_cast<LPARAM>(L"COM256 : TALVIRE")),
+                  LB_ERR);
+      }
       if (Visible(list)) {
         EXPECT_LE(ui::win32::ControlRect(list).left + ui::win32::ControlRect(list).width, 558)
             << "step " << step;
