@@ -51,6 +51,14 @@ add_test(NAME WineFlash.RefusedLineSettingsAreNamed
 set_tests_properties(WineFlash.RefusedLineSettingsAreNamed PROPERTIES
                      ENVIRONMENT ORB42_WINE_NO_SHIM=1
                      PASS_REGULAR_EXPRESSION "cannot use the port.*cause: cannot open COM33 \\([^)]+\\).*Exit status 6\\.")
+# A port named as Windows names it, and the records a workshop keeps: every event with its UTC
+# time, the result with the version before and after.
+add_test(NAME WineFlash.DevicePathAndRecords
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN}
+                 --expect "version 1\\.5\\)$" ${ORB42_LOADER_SIM} --switch-on-delay 0
+                 --no-pacing -- ${flash} update \\\\.\\COM33 --json --quiet)
+set_tests_properties(WineFlash.DevicePathAndRecords PROPERTIES PASS_REGULAR_EXPRESSION
+  "\"event\":\"result\",\"time\":\"20[0-9][0-9]-[0-9][0-9]-[0-9][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9]\\.[0-9][0-9][0-9]Z\",\"port\":\"COM33\".*\"version\":\"1\\.5\",\"version_before\":\"1\\.4\"")
 # The system's own message, in the language of Windows and in UTF-8 whatever its code page (a
 # French Wine speaks 1252): a COM port that is a directory is refused with "access denied".
 add_test(NAME WineFlash.SystemMessagesAreUtf8
@@ -58,5 +66,5 @@ add_test(NAME WineFlash.SystemMessagesAreUtf8
 set_tests_properties(WineFlash.UpdateAt115200 WineFlash.InfoWritesNothing
                      WineFlash.UpToDateDeviceIsLeftAlone WineFlash.MissingPortIsNamed
                      WineFlash.ListMarksTheBridge WineFlash.RefusedLineSettingsAreNamed
-                     WineFlash.SystemMessagesAreUtf8
+                     WineFlash.SystemMessagesAreUtf8 WineFlash.DevicePathAndRecords
                      PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 300)
