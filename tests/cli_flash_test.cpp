@@ -591,6 +591,29 @@ TEST_F(FlashTest, FirmwareFileIsCheckedAsTheBuildChecksIt) {
   EXPECT_EQ(bank->Port(0).Eeprom()[127], 5);
 }
 
+// A type-4 record only sets the upper address: whatever its address field says, nothing of it is
+// written. Its field here names word 48, which no data record of the file writes, so the
+// record's two bytes written as data would show there.
+TEST_F(FlashTest, TypeFourRecordWritesNothingWhateverItsAddressField) {
+  Start(Ports(1));
+  const std::string text =
+      ":0200600400009A\n"      // type 4, address field 0x0060 (word 48), upper address 0000
+      ":040062000102030490\n"  // words 49 and 50
+      ":00000001FF\n";
+  const auto r = RunFlash({"update", "COM33", "--json", "--firmware", File("upper.hex", text)});
+  EXPECT_EQ(r.status, 0) << r.out << r.err;
+  const auto results = Events(JsonLines(r.out), "result");
+  ASSERT_EQ(results.size(), 1u) << r.out;
+  EXPECT_EQ(results[0]["words_written"], 2);
+  EXPECT_EQ(results[0]["version"], "1.5");
+  const sim::FinishedDevice device = bank->Port(0).CurrentDevice();
+  EXPECT_FALSE(device.programWritten[48]);
+  EXPECT_EQ(WordsWritten(0), 2);
+  EXPECT_EQ(testsupport::WordsDiffering(testsupport::HexProgramWords(text), device.program), 0);
+  EXPECT_EQ(device.eeprom[126], 1);
+  EXPECT_EQ(device.eeprom[127], 5);
+}
+
 // A port held by another program (a second descriptor holding the lock), and one that is not
 // there: each named with its remedy and the system's own message.
 TEST_F(FlashTest, BusyAndMissingPortsAreNamedWithTheirRemedy) {

@@ -2,7 +2,11 @@
 // the device checks with their refusals, the records, the finish.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "support/HexWords.h"
 #include "support/SimWizard.h"
+#include "update/HexValidate.h"
 #include "wizard/WizardMessages.h"
 
 namespace {
@@ -190,6 +194,31 @@ TEST(UpdateSequence, ImageWithoutEndRecordIsATransmissionFailure) {
   EXPECT_EQ(w.Messages().back().wParam, 0);
   EXPECT_FALSE(f.TimerGestionSerie->Enabled());
   EXPECT_EQ(f.WizardStep, 4);
+}
+
+// A type-4 record only sets the upper address, which the loader has no use for: whatever its
+// address field says, nothing of it is written. Here the field names word 48, which the data
+// record after it leaves alone, so the record's two bytes written as data would show there.
+TEST(UpdateSequence, TypeFourRecordWritesNothingWhateverItsAddressField) {
+  const std::string text =
+      ":0200600400009A\n"      // type 4, address field 0x0060 (word 48), upper address 0000
+      ":040062000102030490\n"  // words 49 and 50
+      ":00000001FF\n";
+  const HexCheck check = CheckHexText(text);
+  ASSERT_TRUE(check.ok) << check.error.text;
+  const std::vector<FirmwareRecord> slots = ToSlots(check.records);
+  SimWizard w;
+  TFormMj& f = w.Form();
+  f.UpdateSession.SetImage(slots.data());
+  ASSERT_TRUE(w.RunUpdate());
+  EXPECT_TRUE(w.Ui().Dialogs().empty());
+  EXPECT_EQ(f.ProgressBarProgrammation->Maximum(), 3);
+  const sim::FinishedDevice device = w.Sim().CurrentDevice();
+  EXPECT_FALSE(device.programWritten[48]);
+  EXPECT_EQ(std::count(device.programWritten.begin(), device.programWritten.end(), true), 2);
+  EXPECT_EQ(testsupport::WordsDiffering(testsupport::HexProgramWords(text), device.program), 0);
+  EXPECT_EQ(device.eeprom[126], 1);
+  EXPECT_EQ(device.eeprom[127], 5);
 }
 
 TEST(UpdateSequence, TicksOnStep6ChangeNothing) {

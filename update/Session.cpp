@@ -22,8 +22,7 @@ bool LinkBroke(const Verdict& verdict) {
 
 Session::Session(CP03& link, SessionOptions options)
     : link_(link), options_(std::move(options)), repairsAtStart_(link.Repairs()) {
-  recordCount_ =
-      options_.image ? FillRecordTable(options_.image, RecordTable) : FillRecordTable(RecordTable);
+  SetImage(options_.image);
   if (options_.trace) link_.SetTrace(options_.trace);
 }
 
@@ -42,6 +41,11 @@ void Session::Restart() {
   recordsDone_ = 0;
   repairsAtStart_ = link_.Repairs();
   cellsWritten_.clear();
+}
+
+void Session::SetImage(const FirmwareRecord* image) {
+  options_.image = image;
+  recordCount_ = image ? FillRecordTable(image, RecordTable) : FillRecordTable(RecordTable);
 }
 
 void Session::BeginChecks() {

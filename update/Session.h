@@ -89,6 +89,9 @@ class Session {
   SessionEvent Advance();
   // Gives the update up where it stands: the next piece is the finish.
   void GiveUp() { piece_ = Piece::Finish; }
+  // Another image, for tests and a bench's --firmware: refills the record table from its slots
+  // (which must outlive the session; nullptr: the embedded image). Before the records start.
+  void SetImage(const FirmwareRecord* image);
 
   const DeviceFacts& Facts() const { return facts_; }
   std::size_t RecordCount() const { return recordCount_; }
