@@ -3,9 +3,11 @@
 // that reached it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
+#include "support/SimWizard.h"
 #include "support/WizardEnv.h"
 #include "ui/memory/MemoryWizard.h"
 #include "wizard/Tformmj.h"
@@ -336,6 +338,66 @@ TEST_F(WizardSteps, WithoutAnySerialPortThePlaceholderIsListedOnlyTheSecondTime)
      {{"step", "6"}, {"list.items", "Pas de port serie"}, {"portIndex", "-1"}}},
   });
   // clang-format on
+}
+
+// Step 4 reached again against the simulator: after a refused serial number on step 8, after a
+// transmission failure on step 9 (Yes to the outcome dialog) and after Yes on step 10. Whatever
+// the step before had on show, step 4 shows its own title and line only, in the language in
+// force; the bar keeps what the step before left it.
+TEST(WizardStepsBackOnStep4, OnlyStep4sOwnLinesShowWhateverStepLedBack) {
+  struct Path {
+    const char* behaviour;
+    sim::Options options;
+    int left;         // the step the wizard leaves for step 4
+    const char* bar;  // step 4 leaves the bar as it was
+  };
+  sim::Options refusedSerial;
+  refusedSerial.device.serialNumber = 299999999;
+  sim::Options hangUp;
+  hangUp.faults = {{sim::FaultKind::HangUp, sim::FaultTarget::ProgramWord, 3}};
+  hangUp.hangUpDownMs = 200;
+  const Path paths[] = {
+      {"a serial number refused on step 8", refusedSerial, 8, "hidden"},
+      {"a transmission failure on step 9", hangUp, 9, "shown"},
+      {"Yes for another device on step 10", {}, 10, "hidden"},
+  };
+  // clang-format off
+  const State seen[] = {
+      {{"indicator", "Etape n° 4 sur 10"}, {"window", "Mise à jour V1.5 de votre " + kName},
+       {"title", "Connexion de votre " + kName + " à l'ordinateur"},
+       {"line1", "Connectez le cordon de connexion à votre ordinateur"},
+       {"quit", "&Quitter"}, {"previous", "&Précédent"}, {"next", "&Suivant"},
+       {"about", "&A propos"}},
+      {{"indicator", "Step n° 4 of 10"}, {"window", "Update V1.5 of " + kName},
+       {"title", "Connection of " + kName + " with the PC"},
+       {"line1", "To connect the serial cable to computer"}, {"quit", "E&xit"},
+       {"previous", "&Before"}, {"next", "&Next"}, {"about", "&About"}},
+  };
+  // clang-format on
+  for (LanguageIndex language : {0, 1}) {
+    for (const Path& path : paths) {
+      SCOPED_TRACE(std::string(path.behaviour) + (language ? " (English)" : " (French)"));
+      testsupport::SimWizard w(path.options);
+      TFormMj& f = w.Form();
+      f.SetLanguage(language);
+      w.Ui().Answer(wizard::DialogAnswer::Yes);
+      w.GoToStep7();
+      int left = 7;
+      w.TickUntil([&] {
+        left = std::max(left, f.WizardStep);
+        return f.WizardStep == 4;
+      });
+      ASSERT_EQ(left, path.left);
+      if (path.left == 10) f.PreviousStep();  // the user's Yes on step 10
+      ASSERT_EQ(f.WizardStep, 4);
+      State expected = seen[language];
+      for (const char* hidden : {"line2", "line3", "line4", "line5", "remark", "list"})
+        expected[hidden] = "<hidden>";
+      expected["picture"] = "362";
+      expected["bar"] = path.bar;
+      Walk(w.Ui(), {{path.behaviour, nullptr, expected}});
+    }
+  }
 }
 
 }  // namespace
