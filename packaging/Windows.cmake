@@ -38,4 +38,12 @@ set(CPACK_NSIS_URL_INFO_ABOUT https://www.talvire.example/)
 set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# No license page: the program has no license text to accept, and CPack's stand-in ("No license
+# provided", in English whatever language the installer speaks) would be the one English page of
+# an installer that otherwise speaks the language of Windows.
+set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
+# The installer speaks the language of Windows (NSIS's own pages in every language it has); the
+# French welcome, "Bienvenue dans le programme d'installation de orb42-update 1.5.2.5", takes
+# three lines of the title's font where the English takes two.
+set(CPACK_NSIS_WELCOME_TITLE_3LINES ON)
 include(CPack)
