@@ -50,7 +50,7 @@ inline constexpr Component LabelBarreProgression{
     "LabelBarreProgression", Kind::Label, {0, 288, 553, 17}, kFontPixels, true};
 inline constexpr Component LabelLigne5{"LabelLigne5", Kind::Label, {0, 240, 553, 13}};
 // Laid out 145 wide. On Linux that cut the bridge's entry "COM33 (ttyUSB0) : TALVIRE", which 181
-// shows; Windows' entries name no device node ("COM3 : TALVIRE", "COM256 : TALVIRE" at the
+// shows; Windows' entries name no device node ("COM3 : TALVIRE", "COM4096 : TALVIRE" at the
 // longest) and fit the layout's own width. Items are 13 pixels high.
 #if defined(_WIN32)
 inline constexpr int kPortListWidth = 145;

@@ -256,11 +256,12 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
 // advance widths.
 TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
   constexpr int kSpare = 6;
-  // The longest entries the list can have: Windows numbers ports up to COM256.
+  // The longest entries the list can have: Device Manager offers COM1 to COM256, and the COM
+  // name arbiter's database grows to COM4096 when a machine has seen that many ports.
   wintest::WriteSerialPorts({{"\\Device\\Serial0", "COM1"},
                              {"\\Device\\Silabser0", "COM33"},
-                             {"\\Device\\Silabser1", "COM256"},
-                             {"\\Device\\VCP0", "COM255"}});
+                             {"\\Device\\Silabser1", "COM4096"},
+                             {"\\Device\\VCP0", "COM4095"}});
   for (LanguageIndex language : {0, 1}) {
     WizardWindow window;
     TFormMj& form = window.Form();
@@ -285,7 +286,7 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
       HWND list = h.ListBoxSelectLangPort;
       if (step == 5) {
         EXPECT_NE(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                               reinterpret_cast<LPARAM>(L"COM256 : TALVIRE")),
+                               reinterpret_cast<LPARAM>(L"COM4096 : TALVIRE")),
                   LB_ERR);
       }
       if (Visible(list)) {
@@ -489,9 +490,13 @@ TEST_F(WindowOnWine, DialogManagersMessagesAreNotTheWizards) {
     WalkTo(form, step);
     const std::wstring title = TextOf(window.Controls().LabelTitreEtape);
     const std::wstring line1 = TextOf(window.Controls().LabelLigne1);
+    // The step's timer runs while the dialog manager's messages come, as it would.
+    form.TimerGestionSerie->SetEnabled(true);
     SendMessageW(window.Handle(), DM_SETDEFID,
                  static_cast<WPARAM>(GetDlgCtrlID(window.Controls().ButtonSuivant)), 0);
     SendMessageW(window.Handle(), DM_GETDEFID, 0, 0);
+    EXPECT_TRUE(form.TimerGestionSerie->Enabled()) << "step " << step;
+    form.TimerGestionSerie->SetEnabled(false);  // no tick here: there is no device
     PostMessageW(window.Handle(), DM_SETDEFID, 0, 0);
     PumpFor(window.Handle(), 200);
     EXPECT_TRUE(dialogs.Shown().empty()) << "step " << step;
@@ -780,8 +785,6 @@ TEST_F(WindowOnWine, AboutDialogFollowsTheWizardsLanguageAndReturnCloses) {
   EXPECT_EQ(link.lfHeight, -13);
 }
 
-// A click on the web or mail line hands the shell its target; the mail link goes without the
-// blank it has always carried after "mailto:". The wizard's timer runs on behind the dialog.
 // A posted outcome brings its box while the About dialog is open (the wizard's messages still
 // reach the window inside About's loop). The box's buttons read "&Yes" and "&No"; About,
 // activated while the box is up (the user clicks it: the box is the wizard's, not About's), keeps
@@ -820,6 +823,8 @@ TEST_F(WindowOnWine, AnOutcomeBoxOverTheAboutDialogLeavesAboutsButtonAlone) {
   EXPECT_FALSE(about.IsShown());
 }
 
+// A click on the web or mail line hands the shell its target; the mail link goes without the
+// blank it has always carried after "mailto:". The wizard's timer runs on behind the dialog.
 TEST_F(WindowOnWine, AboutLinksGoToTheShellAndTheWizardRunsOnBehind) {
   WizardWindow window;
   TFormMj& form = window.Form();
@@ -912,8 +917,6 @@ TEST_F(StartupOnWine, ASettingsFileThatCannotBeOpenedGivesTheErrorBoxAndNoWizard
 
 // ---- The program file --------------------------------------------------------------------------
 
-// The version record (file 1.5.2.5, product 1.5.0.0, company TALVIRE, the other texts empty) and
-// the manifest (common controls 6, run as the user) of orb42-update.exe itself.
 // The program asks Windows not to put a "(Not Responding)" ghost over its window during the long
 // ticks of a silent device (Wine ghosts nothing, so the import is what a test can see).
 TEST(ProgramFile, AsksWindowsNotToGhostItsWindow) {
@@ -929,6 +932,8 @@ TEST(ProgramFile, AsksWindowsNotToGhostItsWindow) {
   EXPECT_NE(bytes.find(std::string("DisableProcessWindowsGhosting") + '\0'), std::string::npos);
 }
 
+// The version record (file 1.5.2.5, product 1.5.0.0, company TALVIRE, the other texts empty) and
+// the manifest (common controls 6, run as the user) of orb42-update.exe itself.
 TEST(ProgramFile, CarriesItsVersionRecordIconAndManifest) {
   const char* exe = std::getenv("ORB42_UPDATE_EXE");
   ASSERT_NE(exe, nullptr) << "ORB42_UPDATE_EXE names the program (tests/windows/CMakeLists.txt)";
