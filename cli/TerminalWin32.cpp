@@ -1,6 +1,10 @@
 // The console and Ctrl-C on Windows.
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+
+#include <cstdio>
+#include <initializer_list>
 
 #include "cli/InterruptNote.h"
 #include "cli/Terminal.h"
@@ -16,6 +20,38 @@ HANDLE HandleOf(std::FILE* stream) {
   return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
 }
 
+bool IsConsole(std::FILE* stream) {
+  DWORD mode = 0;
+  return GetConsoleMode(HandleOf(stream), &mode) != 0;
+}
+
+// Every stream carries UTF-8. A console shows bytes in its own code page, the OEM one (850 on a
+// French Windows, 437 on an English one), where "mis à jour" would read "mis ├á jour": it takes
+// UTF-8 from the start, whichever stream reaches it (the trace of --verbose, the messages on
+// stderr while stdout goes to a file), and gets its own page back as the program ends, for the
+// programs run after it in the same window. The streams that are the console are written in
+// binary mode, so that the bytes reach it as they are: in text mode the C library may take each
+// byte for a character of its own locale on the way to a console (Wine's does).
+class ConsoleCodePage {
+ public:
+  ConsoleCodePage() {
+    const UINT page = GetConsoleOutputCP();
+    if (page != 0 && page != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) previous_ = page;
+    for (std::FILE* stream : {stdout, stderr})
+      if (IsConsole(stream)) _setmode(_fileno(stream), _O_BINARY);
+  }
+  ~ConsoleCodePage() { Restore(); }
+  ConsoleCodePage(const ConsoleCodePage&) = delete;
+  ConsoleCodePage& operator=(const ConsoleCodePage&) = delete;
+  void Restore() const {
+    if (previous_ != 0) SetConsoleOutputCP(previous_);
+  }
+
+ private:
+  UINT previous_ = 0;
+};
+const ConsoleCodePage consoleCodePage;
+
 // Ctrl-C, Ctrl-Break, the console window closed: the ports finish cleanly; the second one ends
 // the program at once.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
@@ -27,6 +63,7 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
         DWORD written = 0;
         WriteFile(GetStdHandle(STD_ERROR_HANDLE), note.Text(), static_cast<DWORD>(note.Length()),
                   &written, nullptr);
+        consoleCodePage.Restore();
         ExitProcess(130);
       }
       return TRUE;
@@ -38,16 +75,13 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 }  // namespace
 
 // A console that takes the cursor movements of the live lines (virtual terminal sequences,
-// switched on here) and UTF-8.
+// switched on here); UTF-8 it takes from the start (ConsoleCodePage).
 bool IsTerminal(std::FILE* stream) {
   const HANDLE handle = HandleOf(stream);
   DWORD mode = 0;
   if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) return false;
-  if (!(mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) &&
-      !SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
-    return false;
-  SetConsoleOutputCP(CP_UTF8);
-  return true;
+  return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+         SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
 int Width(std::FILE* stream) {

@@ -68,3 +68,13 @@ set_tests_properties(WineFlash.UpdateAt115200 WineFlash.InfoWritesNothing
                      WineFlash.ListMarksTheBridge WineFlash.RefusedLineSettingsAreNamed
                      WineFlash.SystemMessagesAreUtf8 WineFlash.DevicePathAndRecords
                      PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 300)
+
+# orb42-flash in a console window, whose own code page (the OEM one) is not UTF-8, calling a
+# device that stays switched off.
+orb42_windows_test(win_console_test)
+add_dependencies(win_console_test orb42-flash)
+add_test(NAME WineFlash.ConsoleReadsUtf8
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/with-sim --wine ${ORB42_WINE_RUN} ${ORB42_LOADER_SIM}
+                 --no-pacing --switch-on-delay 3600000 -- $<TARGET_FILE:win_console_test>)
+set_tests_properties(WineFlash.ConsoleReadsUtf8 PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 120
+                     ENVIRONMENT "ORB42_FLASH_EXE=Z:$<TARGET_FILE:orb42-flash>")
