@@ -15,7 +15,7 @@ double NowMs() {
 
 TickLog::TickLog(ui::qt::WizardWindow& window) : form_(window.Form()) {
   ticks_.reserve(512);
-  QTimer* timer = window.Widgets().TimerGestionSerie;
+  QTimer* timer = window.Timer();
   timer_ = timer;
   timer_->installEventFilter(this);
   // Connected after the window's own handler, so this runs once the tick's work is done.

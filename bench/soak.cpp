@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
       w.Sim().ClearFaults();
       for (const sim::Fault& fault : planner.Plan(counts)) w.Sim().AddFault(fault);
       if (f.WizardStep == 10) {
-        w.Ui().Press(w.Ui().ButtonPrecedant);  // "Yes": another device
+        w.Ui().Press(wizard::layout::ButtonPrecedant);  // "Yes": another device
         ++anotherDevice;
       }
       w.GoToStep7();

@@ -66,7 +66,7 @@ bool RunOnce(int run, bench::UpdateFigures& out) {
   options.pacing = true;
   testsupport::QtSimWizard w(options);
   TFormMj& f = w.Form();
-  QPushButton* next = w.Window().Widgets().ButtonSuivant;
+  QPushButton* next = w.Window().Button(wizard::layout::ButtonSuivant);
   w.Window().show();
   // The user reads steps 1 to 6 and clicks Next; the click on step 6 is Connect.
   while (f.WizardStep < 6) {

@@ -187,8 +187,7 @@ TEST(LinkPort, PortWhoseConfigurationFailsIsClosedAndOpenedAfreshByTheNextCall) 
     int setLineResult;
     int putBack;  // SetState calls: the port's own settings, once they were read
   };
-  const Case cases[] = {{"settings cannot be read", EACCES, 0, 0},
-                        {"line refused", 0, EINVAL, 1}};
+  const Case cases[] = {{"settings cannot be read", EACCES, 0, 0}, {"line refused", 0, EINVAL, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     auto record = std::make_shared<FakePortRecord>();

@@ -286,9 +286,9 @@ class StepFiveList : public ::testing::Test {
     while (ui_->Form().WizardStep < 5) ui_->Form().NextStep();
   }
 
-  Entries BoxTexts() const { return ui_->ListBoxSelectLangPort.Items(); }
+  Entries BoxTexts() const { return ui_->ListBox(wizard::layout::ListBoxSelectLangPort).Items(); }
   std::string SelectedText() const {
-    const auto& box = ui_->ListBoxSelectLangPort;
+    const auto& box = ui_->ListBox(wizard::layout::ListBoxSelectLangPort);
     return box.ItemText(box.SelectedIndex());
   }
 
@@ -310,7 +310,7 @@ TEST_F(StepFiveList, ChangedListKeepsTheSelectedTextWithoutRunningTheClickHandle
   env_.Sysfs().AddSerial(9);
   ui_->Tick();
   EXPECT_EQ(BoxTexts(), (Entries{"COM1 (ttyS0)", "COM10 (ttyS9)", "COM2 (ttyS1)", kBridgeEntry}));
-  EXPECT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), 2);
+  EXPECT_EQ(ui_->ListBox(wizard::layout::ListBoxSelectLangPort).SelectedIndex(), 2);
   EXPECT_EQ(SelectedText(), "COM2 (ttyS1)");
   EXPECT_EQ(ui_->Form().PortIndex, 77);
 }
@@ -321,28 +321,28 @@ TEST_F(StepFiveList, SelectedEntryThatIsGoneLeavesNoSelectionAndNextStays) {
   env_.Sysfs().Remove("ttyUSB0");
   ui_->Tick();
   EXPECT_EQ(BoxTexts(), (Entries{"COM1 (ttyS0)"}));
-  EXPECT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), -1);
+  EXPECT_EQ(ui_->ListBox(wizard::layout::ListBoxSelectLangPort).SelectedIndex(), -1);
   EXPECT_TRUE(ui_->Form().PreferredPort.empty());
-  ui_->Press(ui_->ButtonSuivant);
+  ui_->Press(wizard::layout::ButtonSuivant);
   EXPECT_EQ(ui_->Form().WizardStep, 5);
 }
 
 TEST_F(StepFiveList, NothingSelectedStaysSoEvenWhenABridgeAppears) {
   env_.Sysfs().Remove("ttyUSB0");
   OnStep5();
-  ASSERT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), -1);
+  ASSERT_EQ(ui_->ListBox(wizard::layout::ListBoxSelectLangPort).SelectedIndex(), -1);
   env_.Sysfs().AddUsb(0, "cp210x");
   ui_->Tick();
   EXPECT_EQ(ui_->Form().PreferredPort, kBridgeEntry);
   EXPECT_EQ(BoxTexts(), (Entries{"COM1 (ttyS0)", kBridgeEntry}));
-  EXPECT_EQ(ui_->ListBoxSelectLangPort.SelectedIndex(), -1);
+  EXPECT_EQ(ui_->ListBox(wizard::layout::ListBoxSelectLangPort).SelectedIndex(), -1);
 }
 
 // A box that sorts its entries by itself (a native sorted list box heeds letter case, the list
 // does not) still gets the remembered entry selected, found by its text.
 TEST_F(StepFiveList, BoxThatSortsByItselfStillGetsTheRememberedEntry) {
   OnStep5();
-  ui_->ListBoxSelectLangPort.SortByItself(true);
+  ui_->ListBox(wizard::layout::ListBoxSelectLangPort).SortByItself(true);
   env_.Sysfs().AddUsb(1, "ftdi_sio");  // a change, so the box is reloaded in its own order
   ui_->Tick();
   ui_->Pick(2);
@@ -355,12 +355,12 @@ TEST_F(StepFiveList, BoxThatSortsByItselfStillGetsTheRememberedEntry) {
 TEST_F(StepFiveList, UnchangedListLeavesTheBoxAlone) {
   OnStep5();
   ui_->Pick(0);
-  const int loads = ui_->ListBoxSelectLangPort.Loads();
+  const int loads = ui_->ListBox(wizard::layout::ListBoxSelectLangPort).Loads();
   for (int i = 0; i < 3; ++i) ui_->Tick();
   env_.Sysfs().Remove("ttyS0");
   env_.Sysfs().Remove("ttyUSB0");
-  ui_->Tick();                                           // no port at all: the old entries stay
-  EXPECT_EQ(ui_->ListBoxSelectLangPort.Loads(), loads);  // never reloaded
+  ui_->Tick();  // no port at all: the old entries stay
+  EXPECT_EQ(ui_->ListBox(wizard::layout::ListBoxSelectLangPort).Loads(), loads);  // never reloaded
   EXPECT_EQ(SelectedText(), "COM1 (ttyS0)");
 }
 

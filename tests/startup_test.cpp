@@ -52,7 +52,10 @@ Seen StartAndQuit(int* result) {
       seen.wizardShown = true;
       seen.language = window->Form().Language;
       seen.windowTitle = window->windowTitle().toStdString();
-      seen.selected = window->Widgets().ListBoxSelectLangPort->currentItem()->text().toStdString();
+      seen.selected = window->ListBox(wizard::layout::ListBoxSelectLangPort)
+                          ->currentItem()
+                          ->text()
+                          .toStdString();
       window->Form().ButtonQuitterClick();
     }
   });

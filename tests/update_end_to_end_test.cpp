@@ -20,7 +20,7 @@ using testsupport::RunLoopUntil;
 TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
   testsupport::QtSimWizard w;
   TFormMj& f = w.Form();
-  const auto& widgets = w.Window().Widgets();
+  auto& widgets = w.Window();
   w.Window().show();
   int devicesDone = 0;
   std::vector<int> stepsSeen;
@@ -29,12 +29,12 @@ TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
   QObject::connect(&user, &QTimer::timeout, [&] {
     if (stepsSeen.empty() || stepsSeen.back() != f.WizardStep) stepsSeen.push_back(f.WizardStep);
     if (f.WizardStep <= 6) {
-      widgets.ButtonSuivant->click();
+      widgets.Button(wizard::layout::ButtonSuivant)->click();
     } else if (f.WizardStep == 10 && !f.TimerGestionSerie->Enabled()) {
       ++devicesDone;
       if (devicesDone == 1) {
         EXPECT_EQ(testsupport::WordsDifferingFromImage(w.Sim().ProgramMemory()), 0);
-        widgets.ButtonPrecedant->click();  // "&Oui": another device
+        widgets.Button(wizard::layout::ButtonPrecedant)->click();  // "&Oui": another device
       }
     }
   });
@@ -67,7 +67,7 @@ TEST(UpdateEndToEnd, TwoDevicesOneAfterTheOtherThroughTheWizard) {
 class TickWatcher : public QObject {
  public:
   TickWatcher(ui::qt::WizardWindow& window)
-      : form_(window.Form()), window_(window), timer_(window.Widgets().TimerGestionSerie) {
+      : form_(window.Form()), window_(window), timer_(window.Timer()) {
     qApp->installEventFilter(this);
   }
   ~TickWatcher() override { qApp->removeEventFilter(this); }

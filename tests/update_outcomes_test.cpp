@@ -110,7 +110,8 @@ TEST_F(UpdateOutcomes, EachOutcomeShowsItsTextInEitherLanguageWithEnglishTitleAn
       // Yes (or OK) leads back to step 4 with the timer off.
       TFormMj& form = ui->Form();
       EXPECT_EQ(form.WizardStep, 4);
-      EXPECT_EQ(ui->EditEtape.Text(), language ? "Step n° 4 of 10" : "Etape n° 4 sur 10");
+      EXPECT_EQ(ui->EditBox(wizard::layout::EditEtape).Text(),
+                language ? "Step n° 4 of 10" : "Etape n° 4 sur 10");
       EXPECT_FALSE(form.TimerGestionSerie->Enabled());
       EXPECT_FALSE(ui->Closed());
       EXPECT_EQ(form.Language, language);

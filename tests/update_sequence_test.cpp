@@ -14,7 +14,7 @@ namespace {
 using testsupport::SimWizard;
 
 std::string Remark(SimWizard& w) {
-  return w.Ui().LabelBarreProgression.Text();
+  return w.Ui().Label(wizard::layout::LabelBarreProgression).Text();
 }
 
 TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
@@ -42,7 +42,8 @@ TEST(UpdateSequence, WholeUpdateWritesEveryWordThenVersion15) {
   ASSERT_EQ(w.Messages().size(), 3u);
   for (const auto& m : w.Messages()) EXPECT_EQ(m.message, WM_STEP_DONE);
   // The check lines stay above the progress text.
-  EXPECT_EQ(w.Ui().LabelLigne2.Text(), "Le numéro de série de l'appareil est le : 0312000001");
+  EXPECT_EQ(w.Ui().Label(wizard::layout::LabelLigne2).Text(),
+            "Le numéro de série de l'appareil est le : 0312000001");
 }
 
 // The end record's tick posts WM_STEP_DONE and leaves the timer on: the message, handed out
@@ -117,10 +118,11 @@ TEST(UpdateSequence, DeviceChecksRefuseWhatMayNotBeUpdated) {
     EXPECT_FALSE(f.Link.IsOpen());
     if (c.refusal == RefusedDeviceType) {
       EXPECT_EQ(f.SerialNumber, 0u);  // the serial number was not read
-      EXPECT_FALSE(w.Ui().LabelLigne2.Visible());
+      EXPECT_FALSE(w.Ui().Label(wizard::layout::LabelLigne2).Visible());
     }
     if (c.refusal == RefusedSerialNumber && c.device.serialNumber == 299999999) {
-      EXPECT_EQ(w.Ui().LabelLigne2.Text(), "Le numéro de série de l'appareil est le : 0299999999");
+      EXPECT_EQ(w.Ui().Label(wizard::layout::LabelLigne2).Text(),
+                "Le numéro de série de l'appareil est le : 0299999999");
     }
   }
 }

@@ -46,25 +46,27 @@ State Snapshot(MemoryWizard& ui) {
   TFormMj& f = ui.Form();
   State s;
   s["step"] = std::to_string(f.WizardStep);
-  s["indicator"] = ui.EditEtape.Text();
+  s["indicator"] = ui.EditBox(wizard::layout::EditEtape).Text();
   s["window"] = ui.Title();
-  s["title"] = ui.LabelTitreEtape.Text();
-  const MemoryLabel* lines[] = {&ui.LabelLigne1, &ui.LabelLigne2, &ui.LabelLigne3, &ui.LabelLigne4,
-                                &ui.LabelLigne5};
+  s["title"] = ui.Label(wizard::layout::LabelTitreEtape).Text();
+  const MemoryLabel* lines[] = {
+      &ui.Label(wizard::layout::LabelLigne1), &ui.Label(wizard::layout::LabelLigne2),
+      &ui.Label(wizard::layout::LabelLigne3), &ui.Label(wizard::layout::LabelLigne4),
+      &ui.Label(wizard::layout::LabelLigne5)};
   for (int i = 0; i < 5; ++i) {
     const std::string key = "line" + std::to_string(i + 1);
     s[key] = LabelState(*lines[i]);
     s[key + ".style"] = StyleOf(*lines[i]);
     s[key + ".align"] = AlignOf(*lines[i]);
   }
-  s["remark"] = LabelState(ui.LabelBarreProgression);
-  s["remark.style"] = StyleOf(ui.LabelBarreProgression);
-  s["remark.align"] = AlignOf(ui.LabelBarreProgression);
-  s["quit"] = ButtonState(ui.ButtonQuitter);
-  s["previous"] = ButtonState(ui.ButtonPrecedant);
-  s["next"] = ButtonState(ui.ButtonSuivant);
-  s["about"] = ButtonState(ui.ButtonAPropos);
-  const auto& list = ui.ListBoxSelectLangPort;
+  s["remark"] = LabelState(ui.Label(wizard::layout::LabelBarreProgression));
+  s["remark.style"] = StyleOf(ui.Label(wizard::layout::LabelBarreProgression));
+  s["remark.align"] = AlignOf(ui.Label(wizard::layout::LabelBarreProgression));
+  s["quit"] = ButtonState(ui.Button(wizard::layout::ButtonQuitter));
+  s["previous"] = ButtonState(ui.Button(wizard::layout::ButtonPrecedant));
+  s["next"] = ButtonState(ui.Button(wizard::layout::ButtonSuivant));
+  s["about"] = ButtonState(ui.Button(wizard::layout::ButtonAPropos));
+  const auto& list = ui.ListBox(wizard::layout::ListBoxSelectLangPort);
   std::string items;
   for (std::size_t i = 0; i < list.Items().size(); ++i) items += (i ? "|" : "") + list.Items()[i];
   s["list"] = list.Visible() ? items : "<hidden>";
@@ -74,10 +76,10 @@ State Snapshot(MemoryWizard& ui) {
   const wizard::Rect g = list.Geometry();
   s["list.place"] =
       std::to_string(g.left) + "," + std::to_string(g.top) + " h" + std::to_string(g.height);
-  s["picture"] = ui.ImageConnectAppareilaPC.Visible()
-                     ? std::to_string(ui.ImageConnectAppareilaPC.Width())
+  s["picture"] = ui.Picture(wizard::layout::ImageConnectAppareilaPC).Visible()
+                     ? std::to_string(ui.Picture(wizard::layout::ImageConnectAppareilaPC).Width())
                      : "<hidden>";
-  const auto& bar = ui.ProgressBarProgrammation;
+  const auto& bar = ui.ProgressBar(wizard::layout::ProgressBarProgrammation);
   s["bar"] = bar.Visible() ? "shown" : "hidden";
   s["bar.range"] = std::to_string(bar.Position()) + "/" + std::to_string(bar.Minimum()) + ".." +
                    std::to_string(bar.Maximum());

@@ -28,28 +28,32 @@ class WizardWindowTest : public ::testing::Test {
 
 TEST_F(WizardWindowTest, ComponentsStandWhereTheyAreLaidOut) {
   ui::qt::WizardWindow window;
-  const auto& q = window.Widgets();
+  auto& q = window;
   struct Case {
     const char* name;
     QWidget* widget;
     QRect geometry;
   } cases[] = {
-      {"Image1", q.Image1, {0, 0, 553, 57}},
-      {"LabelTitreEtape", q.LabelTitreEtape, {0, 64, 561, 20}},
-      {"LabelLigne1", q.LabelLigne1, {0, 112, 553, 13}},
-      {"LabelLigne2", q.LabelLigne2, {0, 144, 553, 13}},
-      {"ImageConnectAppareilaPC", q.ImageConnectAppareilaPC, {24, 136, 362, 193}},
-      {"LabelLigne3", q.LabelLigne3, {0, 176, 561, 13}},
-      {"LabelLigne4", q.LabelLigne4, {0, 208, 553, 13}},
-      {"LabelLigne5", q.LabelLigne5, {0, 240, 553, 13}},
-      {"LabelBarreProgression", q.LabelBarreProgression, {0, 288, 553, 17}},
-      {"ProgressBarProgrammation", q.ProgressBarProgrammation, {8, 312, 545, 33}},
-      {"ButtonAPropos", q.ButtonAPropos, {162, 356, 75, 25}},
-      {"ButtonQuitter", q.ButtonQuitter, {274, 356, 75, 25}},
+      {"Image1", q.Picture(wizard::layout::Image1), {0, 0, 553, 57}},
+      {"LabelTitreEtape", q.Label(wizard::layout::LabelTitreEtape), {0, 64, 561, 20}},
+      {"LabelLigne1", q.Label(wizard::layout::LabelLigne1), {0, 112, 553, 13}},
+      {"LabelLigne2", q.Label(wizard::layout::LabelLigne2), {0, 144, 553, 13}},
+      {"ImageConnectAppareilaPC",
+       q.Picture(wizard::layout::ImageConnectAppareilaPC),
+       {24, 136, 362, 193}},
+      {"LabelLigne3", q.Label(wizard::layout::LabelLigne3), {0, 176, 561, 13}},
+      {"LabelLigne4", q.Label(wizard::layout::LabelLigne4), {0, 208, 553, 13}},
+      {"LabelLigne5", q.Label(wizard::layout::LabelLigne5), {0, 240, 553, 13}},
+      {"LabelBarreProgression", q.Label(wizard::layout::LabelBarreProgression), {0, 288, 553, 17}},
+      {"ProgressBarProgrammation",
+       q.ProgressBar(wizard::layout::ProgressBarProgrammation),
+       {8, 312, 545, 33}},
+      {"ButtonAPropos", q.Button(wizard::layout::ButtonAPropos), {162, 356, 75, 25}},
+      {"ButtonQuitter", q.Button(wizard::layout::ButtonQuitter), {274, 356, 75, 25}},
       // Laid out at x 394, where it overlapped Next by three pixels.
-      {"ButtonPrecedant", q.ButtonPrecedant, {386, 356, 75, 25}},
-      {"ButtonSuivant", q.ButtonSuivant, {466, 356, 75, 25}},
-      {"EditEtape", q.EditEtape, {-1, 358, 140, 21}},
+      {"ButtonPrecedant", q.Button(wizard::layout::ButtonPrecedant), {386, 356, 75, 25}},
+      {"ButtonSuivant", q.Button(wizard::layout::ButtonSuivant), {466, 356, 75, 25}},
+      {"EditEtape", q.EditBox(wizard::layout::EditEtape), {-1, 358, 140, 21}},
   };
   for (const Case& c : cases) EXPECT_EQ(c.widget->geometry(), c.geometry) << c.name;
   EXPECT_EQ(window.size(), QSize(558, 403));
@@ -59,33 +63,38 @@ TEST_F(WizardWindowTest, ComponentsStandWhereTheyAreLaidOut) {
   EXPECT_FALSE(window.windowFlags() & Qt::WindowSystemMenuHint);
 
   EXPECT_EQ(window.font().pixelSize(), 11);
-  EXPECT_TRUE(q.LabelTitreEtape->font().bold());
-  EXPECT_EQ(q.LabelTitreEtape->font().pixelSize(), 16);
-  EXPECT_TRUE(q.EditEtape->isReadOnly());
-  EXPECT_TRUE(q.EditEtape->font().bold());
-  EXPECT_EQ(q.EditEtape->focusPolicy(), Qt::NoFocus);
-  EXPECT_EQ(q.ButtonQuitter->toolTip().toStdString(), "permet de quitter la mise à jours");
-  EXPECT_FALSE(q.ProgressBarProgrammation->isVisibleTo(&window));
-  EXPECT_EQ(q.ProgressBarProgrammation->maximum(), 100);
-  EXPECT_FALSE(q.ImageConnectAppareilaPC->hasScaledContents());
-  EXPECT_EQ(q.ImageConnectAppareilaPC->pixmap().size(), QSize(362, 193));
+  EXPECT_TRUE(q.Label(wizard::layout::LabelTitreEtape)->font().bold());
+  EXPECT_EQ(q.Label(wizard::layout::LabelTitreEtape)->font().pixelSize(), 16);
+  EXPECT_TRUE(q.EditBox(wizard::layout::EditEtape)->isReadOnly());
+  EXPECT_TRUE(q.EditBox(wizard::layout::EditEtape)->font().bold());
+  EXPECT_EQ(q.EditBox(wizard::layout::EditEtape)->focusPolicy(), Qt::NoFocus);
+  EXPECT_EQ(q.Button(wizard::layout::ButtonQuitter)->toolTip().toStdString(),
+            "permet de quitter la mise à jours");
+  EXPECT_FALSE(q.ProgressBar(wizard::layout::ProgressBarProgrammation)->isVisibleTo(&window));
+  EXPECT_EQ(q.ProgressBar(wizard::layout::ProgressBarProgrammation)->maximum(), 100);
+  EXPECT_FALSE(q.Picture(wizard::layout::ImageConnectAppareilaPC)->hasScaledContents());
+  EXPECT_EQ(q.Picture(wizard::layout::ImageConnectAppareilaPC)->pixmap().size(), QSize(362, 193));
 
   // Tab order: Quit, Previous, Next, (the step indicator is skipped), bar, About, list.
   std::vector<QWidget*> tabOrder;
-  QWidget* w = q.ButtonQuitter;
+  QWidget* w = q.Button(wizard::layout::ButtonQuitter);
   do {
     if (w->focusPolicy() & Qt::TabFocus) tabOrder.push_back(w);
     w = w->nextInFocusChain();
-  } while (w != q.ButtonQuitter);
-  EXPECT_EQ(tabOrder, (std::vector<QWidget*>{q.ButtonQuitter, q.ButtonPrecedant, q.ButtonSuivant,
-                                             q.ProgressBarProgrammation, q.ButtonAPropos,
-                                             q.ListBoxSelectLangPort}));
+  } while (w != q.Button(wizard::layout::ButtonQuitter));
+  EXPECT_EQ(tabOrder,
+            (std::vector<QWidget*>{q.Button(wizard::layout::ButtonQuitter),
+                                   q.Button(wizard::layout::ButtonPrecedant),
+                                   q.Button(wizard::layout::ButtonSuivant),
+                                   q.ProgressBar(wizard::layout::ProgressBarProgrammation),
+                                   q.Button(wizard::layout::ButtonAPropos),
+                                   q.ListBox(wizard::layout::ListBoxSelectLangPort)}));
 }
 
 TEST_F(WizardWindowTest, FieldsStartAsTheConstructorSetsThem) {
   ui::qt::WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& q = window.Widgets();
+  auto& q = window;
   EXPECT_EQ(form.WizardStep, 1);
   EXPECT_EQ(form.Language, 0);
   EXPECT_EQ(form.ConnectImageWidth, 362);
@@ -97,7 +106,8 @@ TEST_F(WizardWindowTest, FieldsStartAsTheConstructorSetsThem) {
   EXPECT_TRUE(form.TimerGestionSerie->Enabled());
   EXPECT_EQ(form.TimerGestionSerie->Interval(), 1000);
   EXPECT_STREQ(form.Link.PortName(), "\\\\.\\COM2");
-  EXPECT_EQ(q.ListBoxSelectLangPort->selectionMode(), QAbstractItemView::SingleSelection);
+  EXPECT_EQ(q.ListBox(wizard::layout::ListBoxSelectLangPort)->selectionMode(),
+            QAbstractItemView::SingleSelection);
 }
 
 TEST_F(WizardWindowTest, WindowManagerCloseIsQuitExceptWhileTheDeviceIsWorkedOn) {
@@ -120,10 +130,10 @@ TEST_F(WizardWindowTest, WindowManagerCloseIsQuitExceptWhileTheDeviceIsWorkedOn)
 TEST_F(WizardWindowTest, UserCannotEmptyTheSelectionOfTheList) {
   ui::qt::WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& q = window.Widgets();
+  auto& q = window;
   window.show();
   while (form.WizardStep < 5) form.NextStep();
-  QListWidget* list = q.ListBoxSelectLangPort;
+  QListWidget* list = q.ListBox(wizard::layout::ListBoxSelectLangPort);
   ASSERT_EQ(list->count(), 2);
   QWidget* viewport = list->viewport();
   const QPoint first = list->visualItemRect(list->item(0)).center();
@@ -146,18 +156,18 @@ TEST_F(WizardWindowTest, UserCannotEmptyTheSelectionOfTheList) {
 TEST_F(WizardWindowTest, ReturnPressesTheFocusedButton) {
   ui::qt::WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& q = window.Widgets();
+  auto& q = window;
   window.show();
-  QTest::keyClick(q.ButtonSuivant, Qt::Key_Return);
+  QTest::keyClick(q.Button(wizard::layout::ButtonSuivant), Qt::Key_Return);
   EXPECT_EQ(form.WizardStep, 2);
-  QTest::keyClick(q.ButtonSuivant, Qt::Key_Enter, Qt::KeypadModifier);
+  QTest::keyClick(q.Button(wizard::layout::ButtonSuivant), Qt::Key_Enter, Qt::KeypadModifier);
   EXPECT_EQ(form.WizardStep, 3);
-  QTest::keyClick(q.ButtonPrecedant, Qt::Key_Return);
+  QTest::keyClick(q.Button(wizard::layout::ButtonPrecedant), Qt::Key_Return);
   EXPECT_EQ(form.WizardStep, 2);
-  QTest::keyClick(q.ButtonSuivant, Qt::Key_Space);
+  QTest::keyClick(q.Button(wizard::layout::ButtonSuivant), Qt::Key_Space);
   EXPECT_EQ(form.WizardStep, 3);
-  EXPECT_FALSE(q.ButtonSuivant->autoDefault()) << "drawn as before";
-  EXPECT_FALSE(q.ButtonSuivant->isDefault());
+  EXPECT_FALSE(q.Button(wizard::layout::ButtonSuivant)->autoDefault()) << "drawn as before";
+  EXPECT_FALSE(q.Button(wizard::layout::ButtonSuivant)->isDefault());
 }
 
 TEST_F(WizardWindowTest, QuitClosesTheWindow) {
@@ -171,7 +181,7 @@ TEST_F(WizardWindowTest, QuitClosesTheWindow) {
 TEST_F(WizardWindowTest, AboutDialogFollowsTheWizardLanguageButNotItsContactLines) {
   ui::qt::WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& q = window.Widgets();
+  auto& q = window;
   TFormAPropos about;
   window.SetAboutDialog(&about);
   std::vector<std::string> captions, buttons;
@@ -188,10 +198,10 @@ TEST_F(WizardWindowTest, AboutDialogFollowsTheWizardLanguageButNotItsContactLine
     form.ButtonAProposClick();
   };
   openAndLook();
-  q.ListBoxSelectLangPort->setCurrentRow(1);  // English
+  q.ListBox(wizard::layout::ListBoxSelectLangPort)->setCurrentRow(1);  // English
   openAndLook();
   openAndLook();
-  q.ListBoxSelectLangPort->setCurrentRow(0);
+  q.ListBox(wizard::layout::ListBoxSelectLangPort)->setCurrentRow(0);
   openAndLook();
   EXPECT_EQ(captions, (std::vector<std::string>{"A propos de la mise à jour", "About update",
                                                 "About update", "A propos de la mise à jour"}));
@@ -205,11 +215,13 @@ TEST_F(WizardWindowTest, AboutDialogFollowsTheWizardLanguageButNotItsContactLine
 TEST_F(WizardWindowTest, ListStandsWhereTheStepsPutItAndShowsTheBridgeWhole) {
   ui::qt::WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& q = window.Widgets();
-  const int prompt = QFontMetrics(q.LabelLigne3->font()).horizontalAdvance(q.LabelLigne3->text());
-  EXPECT_EQ(q.ListBoxSelectLangPort->geometry(), QRect(prompt + 10, 174, 181, 104));
+  auto& q = window;
+  const int prompt = QFontMetrics(q.Label(wizard::layout::LabelLigne3)->font())
+                         .horizontalAdvance(q.Label(wizard::layout::LabelLigne3)->text());
+  EXPECT_EQ(q.ListBox(wizard::layout::ListBoxSelectLangPort)->geometry(),
+            QRect(prompt + 10, 174, 181, 104));
   while (form.WizardStep < 5) form.NextStep();
-  QListWidget* list = q.ListBoxSelectLangPort;
+  QListWidget* list = q.ListBox(wizard::layout::ListBoxSelectLangPort);
   EXPECT_EQ(list->geometry(), QRect(192, 170, 181, 104));
   const QString bridge = QStringLiteral("COM33 (ttyUSB0) : TALVIRE");
   ASSERT_EQ(list->currentItem()->text(), bridge);
@@ -226,7 +238,7 @@ TEST_F(WizardWindowTest, SelectingByProgramDoesNotRunTheClickHandler) {
   form.PortIndex = 99;
   while (form.WizardStep < 5) form.NextStep();  // pre-selects the bridge
   EXPECT_EQ(form.PortIndex, 99);
-  window.Widgets().ListBoxSelectLangPort->setCurrentRow(0);  // the user picks COM1
+  window.ListBox(wizard::layout::ListBoxSelectLangPort)->setCurrentRow(0);  // the user picks COM1
   EXPECT_EQ(form.PortIndex, 0);
 }
 

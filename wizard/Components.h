@@ -4,6 +4,7 @@
 // for tests) implements them over its own controls. Every text crossing them is UTF-8; a front
 // end converts where its toolkit wants another encoding.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "wizard/Dialogs.h"
@@ -17,6 +18,10 @@ struct Rect {
 };
 
 enum class Alignment { Left, Centre };
+
+// What a control does when the user acts on it (or the timer ticks): the wizard's own handler,
+// given once, when the wizard wires itself.
+using Handler = std::function<void()>;
 // A style replaces the whole set: bold means bold only.
 enum class FontStyle { Plain, Bold, Italic };
 
@@ -41,6 +46,8 @@ class Button {
   virtual void SetVisible(bool visible) = 0;
   virtual void SetEnabled(bool enabled) = 0;
   virtual bool IsEnabled() const = 0;
+  // Runs when the user presses the button (a click, Return or Space on it, its mnemonic).
+  virtual void SetOnClick(Handler handler) = 0;
 };
 
 // A one-line edit box the user cannot change.
@@ -67,6 +74,8 @@ class ListBox {
   virtual void SetVisible(bool visible) = 0;
   virtual Rect Geometry() const = 0;
   virtual void SetGeometry(const Rect& rect) = 0;
+  // Runs when the user changes the selection (a click, the keys); never for SetSelectedIndex.
+  virtual void SetOnUserSelect(Handler handler) = 0;
 };
 
 class ProgressBar {
@@ -98,6 +107,8 @@ class TimerDriver {
   virtual ~TimerDriver() = default;
   virtual void Start(int periodMs) = 0;
   virtual void Stop() = 0;
+  // Runs at each tick.
+  virtual void SetOnTick(Handler handler) = 0;
 };
 
 // The window itself.

@@ -15,6 +15,9 @@ inline constexpr int kOuterWidth = 566;
 inline constexpr int kFontPixels = 11;  // "MS Sans Serif", 8 points at 96 dots an inch
 
 enum class Kind { Label, Button, EditBox, ListBox, ProgressBar, Picture };
+// What a picture shows: the maker's banner, centred at its own size; the remote and the PC with
+// the cable, from the top-left corner, taking no mouse input.
+enum class Art { None, Banner, Connection };
 
 struct Component {
   const char* name;
@@ -23,9 +26,14 @@ struct Component {
   int fontPixels = kFontPixels;
   bool bold = false;
   Alignment alignment = Alignment::Left;
+  Art art = Art::None;
+  const char* tooltip = nullptr;  // shown when the mouse rests on the control (UTF-8)
 };
 
-inline constexpr Component ButtonQuitter{"ButtonQuitter", Kind::Button, {274, 356, 75, 25}};
+// Its tooltip is French in both languages.
+inline constexpr Component ButtonQuitter{
+    "ButtonQuitter", Kind::Button,    {274, 356, 75, 25}, kFontPixels,
+    false,           Alignment::Left, Art::None,          txt::QuitTooltip.fr};
 // Laid out at 394, which overlapped Next by three pixels; moved left to leave a gap.
 inline constexpr Component ButtonPrecedant{"ButtonPrecedant", Kind::Button, {386, 356, 75, 25}};
 inline constexpr Component ButtonSuivant{"ButtonSuivant", Kind::Button, {466, 356, 75, 25}};
@@ -36,12 +44,14 @@ inline constexpr Component LabelTitreEtape{
     "LabelTitreEtape", Kind::Label, {0, 64, 561, 20}, 16, true, Alignment::Centre};
 // Takes no mouse input; drawn under the text lines and the list.
 inline constexpr Component ImageConnectAppareilaPC{
-    "ImageConnectAppareilaPC", Kind::Picture, {24, 136, 362, 193}};
+    "ImageConnectAppareilaPC", Kind::Picture,  {24, 136, 362, 193}, kFontPixels, false,
+    Alignment::Left,           Art::Connection};
 inline constexpr Component ProgressBarProgrammation{
     "ProgressBarProgrammation", Kind::ProgressBar, {8, 312, 545, 33}};
 inline constexpr Component ButtonAPropos{"ButtonAPropos", Kind::Button, {162, 356, 75, 25}};
 // The banner, drawn centred at its own size.
-inline constexpr Component Image1{"Image1", Kind::Picture, {0, 0, 553, 57}};
+inline constexpr Component Image1{"Image1", Kind::Picture,   {0, 0, 553, 57}, kFontPixels,
+                                  false,    Alignment::Left, Art::Banner};
 inline constexpr Component LabelLigne1{"LabelLigne1", Kind::Label, {0, 112, 553, 13}};
 inline constexpr Component LabelLigne2{"LabelLigne2", Kind::Label, {0, 144, 553, 13}};
 inline constexpr Component LabelLigne3{"LabelLigne3", Kind::Label, {0, 176, 561, 13}};

@@ -4,26 +4,37 @@
 #include "wizard/Settings.h"
 #include "wizard/TextFormat.h"
 
-TFormMj::TFormMj(const TFormMjComponents& c)
-    : window(c.window),
-      ButtonQuitter(c.ButtonQuitter),
-      ButtonPrecedant(c.ButtonPrecedant),
-      ButtonSuivant(c.ButtonSuivant),
-      EditEtape(c.EditEtape),
-      LabelTitreEtape(c.LabelTitreEtape),
-      ImageConnectAppareilaPC(c.ImageConnectAppareilaPC),
-      ProgressBarProgrammation(c.ProgressBarProgrammation),
-      ButtonAPropos(c.ButtonAPropos),
-      Image1(c.Image1),
+namespace layout = wizard::layout;
+
+// The members are initialised in their declaration order, which is the layout table's: the
+// controls are made in that order, and so stacked and tabbed.
+TFormMj::TFormMj(wizard::Toolkit& kit)
+    : window(&kit.TheWindow()),
+      ButtonQuitter(&kit.MakeButton(layout::ButtonQuitter)),
+      ButtonPrecedant(&kit.MakeButton(layout::ButtonPrecedant)),
+      ButtonSuivant(&kit.MakeButton(layout::ButtonSuivant)),
+      EditEtape(&kit.MakeEditBox(layout::EditEtape)),
+      LabelTitreEtape(&kit.MakeLabel(layout::LabelTitreEtape)),
+      ImageConnectAppareilaPC(&kit.MakePicture(layout::ImageConnectAppareilaPC)),
+      ProgressBarProgrammation(&kit.MakeProgressBar(layout::ProgressBarProgrammation)),
+      ButtonAPropos(&kit.MakeButton(layout::ButtonAPropos)),
+      Image1(&kit.MakePicture(layout::Image1)),
       TimerGestionSerie(&timer_),
-      LabelLigne1(c.LabelLigne1),
-      LabelLigne2(c.LabelLigne2),
-      LabelLigne3(c.LabelLigne3),
-      LabelLigne4(c.LabelLigne4),
-      LabelBarreProgression(c.LabelBarreProgression),
-      LabelLigne5(c.LabelLigne5),
-      ListBoxSelectLangPort(c.ListBoxSelectLangPort),
-      timer_(*c.TimerGestionSerie) {
+      LabelLigne1(&kit.MakeLabel(layout::LabelLigne1)),
+      LabelLigne2(&kit.MakeLabel(layout::LabelLigne2)),
+      LabelLigne3(&kit.MakeLabel(layout::LabelLigne3)),
+      LabelLigne4(&kit.MakeLabel(layout::LabelLigne4)),
+      LabelBarreProgression(&kit.MakeLabel(layout::LabelBarreProgression)),
+      LabelLigne5(&kit.MakeLabel(layout::LabelLigne5)),
+      ListBoxSelectLangPort(&kit.MakeListBox(layout::ListBoxSelectLangPort)),
+      timerDriver_(kit.MakeTimer()),
+      timer_(timerDriver_) {
+  ButtonQuitter->SetOnClick([this] { ButtonQuitterClick(); });
+  ButtonPrecedant->SetOnClick([this] { ButtonPrecedantClick(); });
+  ButtonSuivant->SetOnClick([this] { ButtonSuivantClick(); });
+  ButtonAPropos->SetOnClick([this] { ButtonAProposClick(); });
+  ListBoxSelectLangPort->SetOnUserSelect([this] { ListBoxSelectLangPortClick(); });
+  timerDriver_.SetOnTick([this] { TimerGestionSerieTimer(); });
   PreferredPort.clear();
   WizardStep = 1;
   Language = 0;
@@ -38,6 +49,11 @@ TFormMj::TFormMj(const TFormMjComponents& c)
 // The link's own destruction releases the loader and closes the port.
 TFormMj::~TFormMj() {
   TimerGestionSerie->SetEnabled(false);
+  // The controls outlive the wizard: none may reach it once it is gone.
+  for (wizard::Button* button : {ButtonQuitter, ButtonPrecedant, ButtonSuivant, ButtonAPropos})
+    button->SetOnClick({});
+  ListBoxSelectLangPort->SetOnUserSelect({});
+  timerDriver_.SetOnTick({});
   FormDestroy();
 }
 

@@ -1,52 +1,34 @@
 #pragma once
 // The wizard window without a toolkit: the state of a run, the ten steps and the moves between
 // them, the languages, the port list, the timer's work and the outcome handlers, written against
-// the small component interfaces of Components.h. A front end makes the controls, hands them to
-// the constructor, and calls the handlers below when the user acts, the timer ticks or a posted
-// message arrives.
+// the small component interfaces of Components.h. A front end only makes the controls (Toolkit.h);
+// the wizard takes one for each component of the layout table and wires their events to the
+// handlers below itself. The front end hands over the posted messages (HandleMessage) and asks
+// whether the system may close the window (MayClose).
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "link/Com_p03.h"
-#include "update/Session.h"
 #include "update/PortList.h"
+#include "update/Session.h"
 #include "wizard/Components.h"
 #include "wizard/PeriodicTimer.h"
 #include "wizard/Texts.h"
-
-// The controls a front end makes for the window, in declaration order.
-struct TFormMjComponents {
-  wizard::Window* window;
-  wizard::Button* ButtonQuitter;
-  wizard::Button* ButtonPrecedant;
-  wizard::Button* ButtonSuivant;
-  wizard::EditBox* EditEtape;
-  wizard::Label* LabelTitreEtape;
-  wizard::Picture* ImageConnectAppareilaPC;
-  wizard::ProgressBar* ProgressBarProgrammation;
-  wizard::Button* ButtonAPropos;
-  wizard::Picture* Image1;
-  wizard::TimerDriver* TimerGestionSerie;
-  wizard::Label* LabelLigne1;
-  wizard::Label* LabelLigne2;
-  wizard::Label* LabelLigne3;
-  wizard::Label* LabelLigne4;
-  wizard::Label* LabelBarreProgression;
-  wizard::Label* LabelLigne5;
-  wizard::ListBox* ListBoxSelectLangPort;
-};
+#include "wizard/Toolkit.h"
 
 class TFormMj {
  public:
-  // Builds the link, fills the port list once, sets up step 1 in French and switches the timer
-  // on. The components must outlive the window.
-  explicit TFormMj(const TFormMjComponents& components);
+  // Takes its controls from the toolkit and wires their events, builds the link, fills the port
+  // list once, sets up step 1 in French and switches the timer on. The controls must outlive the
+  // window.
+  explicit TFormMj(wizard::Toolkit& kit);
   ~TFormMj();
   TFormMj(const TFormMj&) = delete;
   TFormMj& operator=(const TFormMj&) = delete;
 
-  // Button and list handlers, the timer's tick, the window's destroy event.
+  // Button and list handlers, the timer's tick, the window's destroy event (the controls' events
+  // reach them by themselves; a test may call them as the user would).
   void ButtonQuitterClick();
   void ButtonSuivantClick();
   void ButtonPrecedantClick();
@@ -143,6 +125,7 @@ class TFormMj {
   void SetWindowTitleAndLine1();
   void SetRemarkProgress();
 
+  wizard::TimerDriver& timerDriver_;
   wizard::PeriodicTimer timer_;
   std::unique_ptr<::PortList> portList_;
 };

@@ -65,10 +65,9 @@ void TFormMj::HandleDeviceRefused(std::intptr_t reason) {
       return AskAnotherTry(Format(txt::DlgRefusedIdentity), DialogKind::Error);
     case RefusedSerialNumber:
       return AskAnotherTry(Format(txt::DlgRefusedSerial), DialogKind::Error);
-    case RefusedVersion:
-    {
-      const bool same = VersionMajor == loader::kNewVersionMajor &&
-                        VersionMinor == loader::kNewVersionMinor;
+    case RefusedVersion: {
+      const bool same =
+          VersionMajor == loader::kNewVersionMajor && VersionMinor == loader::kNewVersionMinor;
       return AskAnotherTry(Format(same ? txt::DlgAlreadyInstalled : txt::DlgMoreRecent),
                            DialogKind::Information);
     }

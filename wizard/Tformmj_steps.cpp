@@ -20,10 +20,10 @@ void TFormMj::SetStepIndicator() {
 }
 
 void TFormMj::SetWindowTitleAndLine1() {
-  const std::string title = wizard::FormatText(txt::WindowTitle.Get(Language),
-                                               {static_cast<int>(loader::kNewVersionMajor),
-                                                static_cast<int>(loader::kNewVersionMinor),
-                                                CP03::DeviceName()});
+  const std::string title =
+      wizard::FormatText(txt::WindowTitle.Get(Language),
+                         {static_cast<int>(loader::kNewVersionMajor),
+                          static_cast<int>(loader::kNewVersionMinor), CP03::DeviceName()});
   window->SetTitle(title);
   LabelLigne1->SetText(title);
 }

@@ -11,8 +11,17 @@
 #include <vector>
 
 #include "ui/win32/MessageDialog.h"
+#include "ui/win32/WizardWindow.h"
+#include "wizard/Layout.h"
 
 namespace wintest {
+
+// The handles of a window's controls, by the component they were made for:
+// h(wizard::layout::ButtonSuivant).
+struct ControlHandles {
+  const ui::win32::WizardWindow& window;
+  HWND operator()(const wizard::layout::Component& c) const { return window.Handle(c); }
+};
 
 // Whether Wine can show windows here (the test run's X server); tests that need one skip
 // without it.

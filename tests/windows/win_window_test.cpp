@@ -72,31 +72,33 @@ class WindowOnWine : public ::testing::Test {
 
 TEST_F(WindowOnWine, ControlsStandWhereTheLayoutPutsThemWithTheirStylesAndFonts) {
   WizardWindow window;
-  const auto& h = window.Controls();
+  const wintest::ControlHandles h{window};
   struct Case {
     const char* name;
     HWND control;
     const wchar_t* windowClass;
     const wizard::layout::Component& laidOut;
   } cases[] = {
-      {"ButtonQuitter", h.ButtonQuitter, L"Button", wizard::layout::ButtonQuitter},
-      {"ButtonPrecedant", h.ButtonPrecedant, L"Button", wizard::layout::ButtonPrecedant},
-      {"ButtonSuivant", h.ButtonSuivant, L"Button", wizard::layout::ButtonSuivant},
-      {"EditEtape", h.EditEtape, L"Edit", wizard::layout::EditEtape},
-      {"LabelTitreEtape", h.LabelTitreEtape, L"Static", wizard::layout::LabelTitreEtape},
-      {"ImageConnectAppareilaPC", h.ImageConnectAppareilaPC, L"Orb42Picture",
+      {"ButtonQuitter", h(wizard::layout::ButtonQuitter), L"Button", wizard::layout::ButtonQuitter},
+      {"ButtonPrecedant", h(wizard::layout::ButtonPrecedant), L"Button",
+       wizard::layout::ButtonPrecedant},
+      {"ButtonSuivant", h(wizard::layout::ButtonSuivant), L"Button", wizard::layout::ButtonSuivant},
+      {"EditEtape", h(wizard::layout::EditEtape), L"Edit", wizard::layout::EditEtape},
+      {"LabelTitreEtape", h(wizard::layout::LabelTitreEtape), L"Static",
+       wizard::layout::LabelTitreEtape},
+      {"ImageConnectAppareilaPC", h(wizard::layout::ImageConnectAppareilaPC), L"Orb42Picture",
        wizard::layout::ImageConnectAppareilaPC},
-      {"ProgressBarProgrammation", h.ProgressBarProgrammation, PROGRESS_CLASSW,
+      {"ProgressBarProgrammation", h(wizard::layout::ProgressBarProgrammation), PROGRESS_CLASSW,
        wizard::layout::ProgressBarProgrammation},
-      {"ButtonAPropos", h.ButtonAPropos, L"Button", wizard::layout::ButtonAPropos},
-      {"Image1", h.Image1, L"Orb42Picture", wizard::layout::Image1},
-      {"LabelLigne1", h.LabelLigne1, L"Static", wizard::layout::LabelLigne1},
-      {"LabelLigne2", h.LabelLigne2, L"Static", wizard::layout::LabelLigne2},
-      {"LabelLigne3", h.LabelLigne3, L"Static", wizard::layout::LabelLigne3},
-      {"LabelLigne4", h.LabelLigne4, L"Static", wizard::layout::LabelLigne4},
-      {"LabelBarreProgression", h.LabelBarreProgression, L"Static",
+      {"ButtonAPropos", h(wizard::layout::ButtonAPropos), L"Button", wizard::layout::ButtonAPropos},
+      {"Image1", h(wizard::layout::Image1), L"Orb42Picture", wizard::layout::Image1},
+      {"LabelLigne1", h(wizard::layout::LabelLigne1), L"Static", wizard::layout::LabelLigne1},
+      {"LabelLigne2", h(wizard::layout::LabelLigne2), L"Static", wizard::layout::LabelLigne2},
+      {"LabelLigne3", h(wizard::layout::LabelLigne3), L"Static", wizard::layout::LabelLigne3},
+      {"LabelLigne4", h(wizard::layout::LabelLigne4), L"Static", wizard::layout::LabelLigne4},
+      {"LabelBarreProgression", h(wizard::layout::LabelBarreProgression), L"Static",
        wizard::layout::LabelBarreProgression},
-      {"LabelLigne5", h.LabelLigne5, L"Static", wizard::layout::LabelLigne5},
+      {"LabelLigne5", h(wizard::layout::LabelLigne5), L"Static", wizard::layout::LabelLigne5},
   };
   for (const Case& c : cases) {
     wchar_t windowClass[64] = {};
@@ -106,15 +108,16 @@ TEST_F(WindowOnWine, ControlsStandWhereTheLayoutPutsThemWithTheirStylesAndFonts)
     // Pictures and the bar show no text; step 1, set up by the constructor, restyles line 1
     // and the remark (its own test looks at them).
     if (c.laidOut.kind == wizard::layout::Kind::Picture ||
-        c.laidOut.kind == wizard::layout::Kind::ProgressBar || c.control == h.LabelLigne1 ||
-        c.control == h.LabelBarreProgression)
+        c.laidOut.kind == wizard::layout::Kind::ProgressBar ||
+        c.control == h(wizard::layout::LabelLigne1) ||
+        c.control == h(wizard::layout::LabelBarreProgression))
       continue;
     const LOGFONTW font = FontOf(c.control);
     EXPECT_EQ(font.lfHeight, -c.laidOut.fontPixels) << c.name;
     EXPECT_EQ(font.lfWeight, c.laidOut.bold ? FW_BOLD : FW_NORMAL) << c.name;
     EXPECT_EQ(std::wstring(font.lfFaceName), ui::win32::WizardFontFace()) << c.name;
   }
-  EXPECT_EQ(ui::win32::ControlRect(h.ListBoxSelectLangPort).width,
+  EXPECT_EQ(ui::win32::ControlRect(h(wizard::layout::ListBoxSelectLangPort)).width,
             wizard::layout::ListBoxSelectLangPort.rect.width);
 
   // A fixed window: the client area as laid out, a single border, no system menu (so no close,
@@ -130,37 +133,40 @@ TEST_F(WindowOnWine, ControlsStandWhereTheLayoutPutsThemWithTheirStylesAndFonts)
 
   // Labels: one line each, "&" shown as it is; the title centred, the others left-aligned until
   // a step says otherwise (step 1 centres lines 1 and 2 and the remark).
-  for (HWND label : {h.LabelTitreEtape, h.LabelLigne3, h.LabelLigne4, h.LabelLigne5}) {
+  for (HWND label : {h(wizard::layout::LabelTitreEtape), h(wizard::layout::LabelLigne3),
+                     h(wizard::layout::LabelLigne4), h(wizard::layout::LabelLigne5)}) {
     EXPECT_TRUE(Style(label) & SS_NOPREFIX);
   }
-  EXPECT_EQ(Style(h.LabelTitreEtape) & SS_TYPEMASK, SS_CENTER);
-  EXPECT_EQ(Style(h.LabelLigne3) & SS_TYPEMASK, SS_LEFTNOWORDWRAP);
-  EXPECT_EQ(Style(h.LabelLigne1) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_EQ(Style(h(wizard::layout::LabelTitreEtape)) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_EQ(Style(h(wizard::layout::LabelLigne3)) & SS_TYPEMASK, SS_LEFTNOWORDWRAP);
+  EXPECT_EQ(Style(h(wizard::layout::LabelLigne1)) & SS_TYPEMASK, SS_CENTER);
   // The step indicator: read-only, no tab stop.
-  EXPECT_TRUE(Style(h.EditEtape) & ES_READONLY);
-  EXPECT_FALSE(Style(h.EditEtape) & WS_TABSTOP);
+  EXPECT_TRUE(Style(h(wizard::layout::EditEtape)) & ES_READONLY);
+  EXPECT_FALSE(Style(h(wizard::layout::EditEtape)) & WS_TABSTOP);
   // The list: one selection at most, reported to the window, 13-pixel items.
-  const LONG_PTR list = Style(h.ListBoxSelectLangPort);
+  const LONG_PTR list = Style(h(wizard::layout::ListBoxSelectLangPort));
   EXPECT_TRUE(list & LBS_NOTIFY);
   EXPECT_FALSE(list & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL));
-  EXPECT_EQ(SendMessageW(h.ListBoxSelectLangPort, LB_GETITEMHEIGHT, 0, 0), 13);
+  EXPECT_EQ(SendMessageW(h(wizard::layout::ListBoxSelectLangPort), LB_GETITEMHEIGHT, 0, 0), 13);
   EXPECT_FALSE(window.ListSorted());  // the languages
   // The bar: hidden, 0 to 100, in segments; the connection picture takes no mouse input.
-  EXPECT_FALSE(Visible(h.ProgressBarProgrammation));
-  EXPECT_EQ(SendMessageW(h.ProgressBarProgrammation, PBM_GETRANGE, FALSE, 0), 100);
-  EXPECT_FALSE(Style(h.ProgressBarProgrammation) & PBS_SMOOTH);
-  EXPECT_FALSE(IsWindowEnabled(h.ImageConnectAppareilaPC));
+  EXPECT_FALSE(Visible(h(wizard::layout::ProgressBarProgrammation)));
+  EXPECT_EQ(SendMessageW(h(wizard::layout::ProgressBarProgrammation), PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_FALSE(Style(h(wizard::layout::ProgressBarProgrammation)) & PBS_SMOOTH);
+  EXPECT_FALSE(IsWindowEnabled(h(wizard::layout::ImageConnectAppareilaPC)));
 
   // Tab order: Quit, Previous, Next, (the step indicator is skipped), bar, About, list.
   std::vector<HWND> tabStops;
   for (HWND child = GetWindow(window.Handle(), GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT))
     if (Style(child) & WS_TABSTOP) tabStops.push_back(child);
-  EXPECT_EQ(tabStops, (std::vector<HWND>{h.ButtonQuitter, h.ButtonPrecedant, h.ButtonSuivant,
-                                         h.ProgressBarProgrammation, h.ButtonAPropos,
-                                         h.ListBoxSelectLangPort}));
+  EXPECT_EQ(tabStops,
+            (std::vector<HWND>{
+                h(wizard::layout::ButtonQuitter), h(wizard::layout::ButtonPrecedant),
+                h(wizard::layout::ButtonSuivant), h(wizard::layout::ProgressBarProgrammation),
+                h(wizard::layout::ButtonAPropos), h(wizard::layout::ListBoxSelectLangPort)}));
   // The picture lies under the lines and the list: last of the stack.
-  EXPECT_EQ(GetWindow(h.ImageConnectAppareilaPC, GW_HWNDNEXT), nullptr);
+  EXPECT_EQ(GetWindow(h(wizard::layout::ImageConnectAppareilaPC), GW_HWNDNEXT), nullptr);
 
   // Quit's tooltip, French in both languages.
   HWND tooltip = nullptr;
@@ -179,7 +185,7 @@ TEST_F(WindowOnWine, ControlsStandWhereTheLayoutPutsThemWithTheirStylesAndFonts)
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.hwnd = window.Handle();
-  tool.uId = reinterpret_cast<UINT_PTR>(h.ButtonQuitter);
+  tool.uId = reinterpret_cast<UINT_PTR>(h(wizard::layout::ButtonQuitter));
   tool.lpszText = tip;
   SendMessageW(tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
   EXPECT_EQ(std::wstring(tip), L"permet de quitter la mise à jours");
@@ -188,7 +194,7 @@ TEST_F(WindowOnWine, ControlsStandWhereTheLayoutPutsThemWithTheirStylesAndFonts)
 // Everything step 1 shows, read back from the controls as UTF-16: the accents arrive whole.
 TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
   WizardWindow window;
-  const auto& h = window.Controls();
+  const wintest::ControlHandles h{window};
   struct Line {
     const char* name;
     HWND control;
@@ -196,19 +202,22 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
     bool visible;
   } lines[] = {
       {"window", window.Handle(), L"Mise à jour V1.5 de votre Télécommande ORB42TLX", true},
-      {"title", h.LabelTitreEtape, L"Mise à jour de votre Télécommande ORB42TLX ", true},
-      {"line 1", h.LabelLigne1, L"Mise à jour V1.5 de votre Télécommande ORB42TLX", true},
-      {"line 2", h.LabelLigne2, L"Choix De la Langue", true},
-      {"line 3", h.LabelLigne3, L"Selectionnez la langue de votre choix parmi la liste :", true},
-      {"line 4", h.LabelLigne4, L"", false},
-      {"line 5", h.LabelLigne5, L"", false},
-      {"remark", h.LabelBarreProgression,
+      {"title", h(wizard::layout::LabelTitreEtape), L"Mise à jour de votre Télécommande ORB42TLX ",
+       true},
+      {"line 1", h(wizard::layout::LabelLigne1), L"Mise à jour V1.5 de votre Télécommande ORB42TLX",
+       true},
+      {"line 2", h(wizard::layout::LabelLigne2), L"Choix De la Langue", true},
+      {"line 3", h(wizard::layout::LabelLigne3),
+       L"Selectionnez la langue de votre choix parmi la liste :", true},
+      {"line 4", h(wizard::layout::LabelLigne4), L"", false},
+      {"line 5", h(wizard::layout::LabelLigne5), L"", false},
+      {"remark", h(wizard::layout::LabelBarreProgression),
        L"Cette mise à jour permet de bénéficier pleinement des dernières évolutions.", true},
-      {"step", h.EditEtape, L"Etape n° 1 sur 10", true},
-      {"Quit", h.ButtonQuitter, L"&Quitter", true},
-      {"Previous", h.ButtonPrecedant, L"&Précédent", true},
-      {"Next", h.ButtonSuivant, L"&Suivant", true},
-      {"About", h.ButtonAPropos, L"&A propos", true},
+      {"step", h(wizard::layout::EditEtape), L"Etape n° 1 sur 10", true},
+      {"Quit", h(wizard::layout::ButtonQuitter), L"&Quitter", true},
+      {"Previous", h(wizard::layout::ButtonPrecedant), L"&Précédent", true},
+      {"Next", h(wizard::layout::ButtonSuivant), L"&Suivant", true},
+      {"About", h(wizard::layout::ButtonAPropos), L"&A propos", true},
   };
   for (const Line& l : lines) {
     EXPECT_EQ(TextOf(l.control), l.text) << l.name;
@@ -216,22 +225,22 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
       EXPECT_EQ(Visible(l.control), l.visible) << l.name;
     }
   }
-  EXPECT_TRUE(IsWindowEnabled(h.ButtonQuitter));
-  EXPECT_FALSE(IsWindowEnabled(h.ButtonPrecedant));
-  EXPECT_TRUE(IsWindowEnabled(h.ButtonSuivant));
-  EXPECT_TRUE(IsWindowEnabled(h.ButtonAPropos));
+  EXPECT_TRUE(IsWindowEnabled(h(wizard::layout::ButtonQuitter)));
+  EXPECT_FALSE(IsWindowEnabled(h(wizard::layout::ButtonPrecedant)));
+  EXPECT_TRUE(IsWindowEnabled(h(wizard::layout::ButtonSuivant)));
+  EXPECT_TRUE(IsWindowEnabled(h(wizard::layout::ButtonAPropos)));
   // Line 1 bold and centred, line 2 centred, line 3 left; the remark italic, 13 pixels, centred.
-  EXPECT_EQ(FontOf(h.LabelLigne1).lfWeight, FW_BOLD);
-  EXPECT_EQ(Style(h.LabelLigne1) & SS_TYPEMASK, SS_CENTER);
-  EXPECT_EQ(Style(h.LabelLigne2) & SS_TYPEMASK, SS_CENTER);
-  EXPECT_EQ(Style(h.LabelLigne3) & SS_TYPEMASK, SS_LEFTNOWORDWRAP);
-  const LOGFONTW remark = FontOf(h.LabelBarreProgression);
+  EXPECT_EQ(FontOf(h(wizard::layout::LabelLigne1)).lfWeight, FW_BOLD);
+  EXPECT_EQ(Style(h(wizard::layout::LabelLigne1)) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_EQ(Style(h(wizard::layout::LabelLigne2)) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_EQ(Style(h(wizard::layout::LabelLigne3)) & SS_TYPEMASK, SS_LEFTNOWORDWRAP);
+  const LOGFONTW remark = FontOf(h(wizard::layout::LabelBarreProgression));
   EXPECT_TRUE(remark.lfItalic);
   EXPECT_EQ(remark.lfWeight, FW_NORMAL);
   EXPECT_EQ(remark.lfHeight, -13);
-  EXPECT_EQ(Style(h.LabelBarreProgression) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_EQ(Style(h(wizard::layout::LabelBarreProgression)) & SS_TYPEMASK, SS_CENTER);
   // The languages, "Français" selected, right of the prompt as measured in line 3's font.
-  HWND list = h.ListBoxSelectLangPort;
+  HWND list = h(wizard::layout::ListBoxSelectLangPort);
   ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
   wchar_t item[32] = {};
   SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(item));
@@ -240,13 +249,14 @@ TEST_F(WindowOnWine, StepOneShowsItsFrenchTextsWhole) {
   EXPECT_EQ(std::wstring(item), L"English");
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
   EXPECT_TRUE(Visible(list));
-  const int prompt = ui::win32::TextWidthIn(
-      window.LabelFont(h.LabelLigne3), L"Selectionnez la langue de votre choix parmi la liste :");
+  const int prompt =
+      ui::win32::TextWidthIn(window.LabelFont(h(wizard::layout::LabelLigne3)),
+                             L"Selectionnez la langue de votre choix parmi la liste :");
   // The layout's own width: Windows' entries ("COM3 : TALVIRE") name no device node.
   EXPECT_EQ(ui::win32::ControlRect(list), (wizard::Rect{prompt + 10, 174, 145, 104}));
-  EXPECT_FALSE(Visible(h.ImageConnectAppareilaPC));
-  EXPECT_FALSE(Visible(h.ProgressBarProgrammation));
-  EXPECT_TRUE(Visible(h.Image1));
+  EXPECT_FALSE(Visible(h(wizard::layout::ImageConnectAppareilaPC)));
+  EXPECT_FALSE(Visible(h(wizard::layout::ProgressBarProgrammation)));
+  EXPECT_TRUE(Visible(h(wizard::layout::Image1)));
 }
 
 // No text is cut: on every step, in both languages, every visible label's text is narrower than
@@ -265,25 +275,28 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
   for (LanguageIndex language : {0, 1}) {
     WizardWindow window;
     TFormMj& form = window.Form();
-    const auto& h = window.Controls();
+    const wintest::ControlHandles h{window};
     form.SetLanguage(language);
     auto checkStep = [&](int step) {
-      for (HWND label : {h.LabelTitreEtape, h.LabelLigne1, h.LabelLigne2, h.LabelLigne3,
-                         h.LabelLigne4, h.LabelLigne5, h.LabelBarreProgression}) {
+      for (HWND label : {h(wizard::layout::LabelTitreEtape), h(wizard::layout::LabelLigne1),
+                         h(wizard::layout::LabelLigne2), h(wizard::layout::LabelLigne3),
+                         h(wizard::layout::LabelLigne4), h(wizard::layout::LabelLigne5),
+                         h(wizard::layout::LabelBarreProgression)}) {
         if (!Visible(label)) continue;
         const std::wstring text = TextOf(label);
         EXPECT_LE(ui::win32::TextWidthIn(window.LabelFont(label), text) + kSpare,
                   ui::win32::ControlRect(label).width)
             << "step " << step << ": " << ui::win32::Narrow(text);
       }
-      for (HWND button : {h.ButtonQuitter, h.ButtonPrecedant, h.ButtonSuivant, h.ButtonAPropos}) {
+      for (HWND button : {h(wizard::layout::ButtonQuitter), h(wizard::layout::ButtonPrecedant),
+                          h(wizard::layout::ButtonSuivant), h(wizard::layout::ButtonAPropos)}) {
         std::wstring caption = TextOf(button);
         caption.erase(caption.find(L'&'), 1);
         EXPECT_LE(ui::win32::TextWidthIn(ui::win32::WizardFont(), caption) + 8 + kSpare,
                   ui::win32::ControlRect(button).width)
             << "step " << step << ": " << ui::win32::Narrow(caption);
       }
-      HWND list = h.ListBoxSelectLangPort;
+      HWND list = h(wizard::layout::ListBoxSelectLangPort);
       if (step == 5) {
         EXPECT_NE(SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                reinterpret_cast<LPARAM>(L"COM4096 : TALVIRE")),
@@ -324,8 +337,8 @@ TEST_F(WindowOnWine, EveryTextOfEveryStepFitsItsControl) {
     // Step 7's count-down, written while the remark is hidden and shown on the way back to 6.
     form.LabelBarreProgression->SetText(
         wizard::FormatText(txt::Countdown.Get(language), {CP03::DeviceName(), 28.5}));
-    EXPECT_LE(ui::win32::TextWidthIn(window.LabelFont(h.LabelBarreProgression),
-                                     TextOf(h.LabelBarreProgression)) +
+    EXPECT_LE(ui::win32::TextWidthIn(window.LabelFont(h(wizard::layout::LabelBarreProgression)),
+                                     TextOf(h(wizard::layout::LabelBarreProgression))) +
                   kSpare,
               553);
   }
@@ -358,7 +371,7 @@ TEST_F(WindowOnWine, PicturesAreDecodedAtTheirSizeAndCroppedNotScaled) {
   WizardWindow window;
   TFormMj& form = window.Form();
   WalkTo(form, 3);
-  HWND picture = window.Controls().ImageConnectAppareilaPC;
+  HWND picture = window.Handle(wizard::layout::ImageConnectAppareilaPC);
   ASSERT_EQ(ui::win32::ControlRect(picture).width, 181);
   EXPECT_TRUE(Visible(picture));
   // What the control draws, beside the picture itself.
@@ -461,7 +474,7 @@ TEST_F(WindowOnWine, PostedOutcomesAndTheirAnswersLeadWhereTheyShould) {
       EXPECT_TRUE(IsWindow(window.Handle())) << c.name;
       EXPECT_EQ(form.WizardStep, c.stepAfter) << c.name;
       EXPECT_FALSE(form.TimerGestionSerie->Enabled()) << c.name;
-      EXPECT_EQ(TextOf(window.Controls().EditEtape), L"Etape n° 4 sur 10") << c.name;
+      EXPECT_EQ(TextOf(window.Handle(wizard::layout::EditEtape)), L"Etape n° 4 sur 10") << c.name;
     }
     EXPECT_FALSE(form.Link.IsOpen()) << c.name;
   }
@@ -488,12 +501,13 @@ TEST_F(WindowOnWine, DialogManagersMessagesAreNotTheWizards) {
   window.Show();
   for (int step : {5, 7, 9}) {
     WalkTo(form, step);
-    const std::wstring title = TextOf(window.Controls().LabelTitreEtape);
-    const std::wstring line1 = TextOf(window.Controls().LabelLigne1);
+    const std::wstring title = TextOf(window.Handle(wizard::layout::LabelTitreEtape));
+    const std::wstring line1 = TextOf(window.Handle(wizard::layout::LabelLigne1));
     // The step's timer runs while the dialog manager's messages come, as it would.
     form.TimerGestionSerie->SetEnabled(true);
     SendMessageW(window.Handle(), DM_SETDEFID,
-                 static_cast<WPARAM>(GetDlgCtrlID(window.Controls().ButtonSuivant)), 0);
+                 static_cast<WPARAM>(GetDlgCtrlID(window.Handle(wizard::layout::ButtonSuivant))),
+                 0);
     SendMessageW(window.Handle(), DM_GETDEFID, 0, 0);
     EXPECT_TRUE(form.TimerGestionSerie->Enabled()) << "step " << step;
     form.TimerGestionSerie->SetEnabled(false);  // no tick here: there is no device
@@ -501,8 +515,8 @@ TEST_F(WindowOnWine, DialogManagersMessagesAreNotTheWizards) {
     PumpFor(window.Handle(), 200);
     EXPECT_TRUE(dialogs.Shown().empty()) << "step " << step;
     EXPECT_EQ(form.WizardStep, step);
-    EXPECT_EQ(TextOf(window.Controls().LabelTitreEtape), title);
-    EXPECT_EQ(TextOf(window.Controls().LabelLigne1), line1);
+    EXPECT_EQ(TextOf(window.Handle(wizard::layout::LabelTitreEtape)), title);
+    EXPECT_EQ(TextOf(window.Handle(wizard::layout::LabelLigne1)), line1);
   }
 
   WizardWindow tabbed;
@@ -510,7 +524,7 @@ TEST_F(WindowOnWine, DialogManagersMessagesAreNotTheWizards) {
   tabbed.Show();
   for (int step = 1; step <= 9; ++step) {
     WalkTo(f, step);
-    SetFocus(tabbed.Controls().ButtonQuitter);
+    SetFocus(tabbed.Handle(wizard::layout::ButtonQuitter));
     for (int press = 0; press < 8; ++press) {
       wintest::PostKey(GetFocus(), VK_TAB);
       PumpFor(tabbed.Handle(), 30);
@@ -629,11 +643,11 @@ TEST_F(WindowOnWine, RealMessageBoxesShowTitleIconTextAndEnglishButtons) {
 TEST_F(WindowOnWine, ReturnAndMnemonicsPressTheButtons) {
   WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& h = window.Controls();
+  const wintest::ControlHandles h{window};
   window.Show();
   form.TimerGestionSerie->SetEnabled(false);
-  SetFocus(h.ButtonSuivant);
-  wintest::PostKey(h.ButtonSuivant, VK_RETURN);
+  SetFocus(h(wizard::layout::ButtonSuivant));
+  wintest::PostKey(h(wizard::layout::ButtonSuivant), VK_RETURN);
   PumpFor(window.Handle(), 100);
   EXPECT_EQ(form.WizardStep, 2);
   wintest::PostAltKey(GetFocus(), L's');  // "&Suivant"
@@ -663,9 +677,9 @@ TEST_F(WindowOnWine, ReturnAndMnemonicsPressTheButtons) {
 TEST_F(WindowOnWine, TheListTakesOnlyTheUsersChangesAndKeepsOneSelected) {
   WizardWindow window;
   TFormMj& form = window.Form();
-  const auto& h = window.Controls();
+  const wintest::ControlHandles h{window};
   window.Show();
-  HWND list = h.ListBoxSelectLangPort;
+  HWND list = h(wizard::layout::ListBoxSelectLangPort);
   // Step 1: a click on "English" redisplays the step in English.
   RECT english{};
   SendMessageW(list, LB_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&english));
@@ -674,7 +688,7 @@ TEST_F(WindowOnWine, TheListTakesOnlyTheUsersChangesAndKeepsOneSelected) {
       window.Handle(), [&] { return form.Language == 1; }, 2000);
   EXPECT_EQ(form.Language, 1);
   EXPECT_EQ(TextOf(window.Handle()), L"Update V1.5 of Télécommande ORB42TLX");
-  EXPECT_EQ(TextOf(h.ButtonSuivant), L"&Next");
+  EXPECT_EQ(TextOf(h(wizard::layout::ButtonSuivant)), L"&Next");
 
   // Step 5: the bridge pre-selected by the step, which is no click.
   form.PortIndex = 99;

@@ -58,8 +58,9 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
   EXPECT_EQ(tail, (std::vector<std::string>{"tick on step 9", "step done", "tick on step 10"}));
   EXPECT_EQ(form.UpdateSession.RecordIndex,
             form.ProgressBarProgrammation->Maximum());  // none read past it
-  EXPECT_EQ(wintest::TextOf(window.Controls().EditEtape), L"Etape n° 10 sur 10");
-  EXPECT_EQ(wintest::TextOf(window.Controls().LabelTitreEtape), L"Mise à jour réussie");
+  EXPECT_EQ(wintest::TextOf(window.Handle(wizard::layout::EditEtape)), L"Etape n° 10 sur 10");
+  EXPECT_EQ(wintest::TextOf(window.Handle(wizard::layout::LabelTitreEtape)),
+            L"Mise à jour réussie");
   EXPECT_FALSE(form.Link.IsOpen());  // step 10's tick released the device and closed the port
   EXPECT_TRUE(dialogs.Shown().empty());
   wintest::RestoreSerialPorts();
@@ -89,7 +90,8 @@ TEST(RefusedLineSettings, TheWizardGivesUpAfterItsTwentyCalls) {
     EXPECT_FALSE(form.Link.IsOpen()) << "call " << call;
     wintest::PumpFor(window.Handle(), 20);
   }
-  wintest::PumpUntil(window.Handle(), [&] { return !dialogs.Shown().empty(); }, 2000);
+  wintest::PumpUntil(
+      window.Handle(), [&] { return !dialogs.Shown().empty(); }, 2000);
   ASSERT_EQ(dialogs.Shown().size(), 1u);
   EXPECT_EQ(dialogs.Shown()[0].kind, wizard::DialogKind::Error);
   EXPECT_NE(dialogs.Shown()[0].text.find("Echec"), std::string::npos) << dialogs.Shown()[0].text;

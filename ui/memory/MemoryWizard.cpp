@@ -53,48 +53,65 @@ void MemoryTimerDriver::Start(int periodMs) {
   ++starts_;
 }
 
-namespace {
-MemoryLabel LabelOf(const layout::Component& c) {
-  return MemoryLabel(c.rect, c.fontPixels, c.bold, c.alignment);
+void MemoryTimerDriver::Fire() {
+  if (running_ && onTick_) onTick_();
 }
-}  // namespace
 
-MemoryWizard::MemoryWizard()
-    : LabelTitreEtape(LabelOf(layout::LabelTitreEtape)),
-      LabelLigne1(LabelOf(layout::LabelLigne1)),
-      LabelLigne2(LabelOf(layout::LabelLigne2)),
-      LabelLigne3(LabelOf(layout::LabelLigne3)),
-      LabelLigne4(LabelOf(layout::LabelLigne4)),
-      LabelBarreProgression(LabelOf(layout::LabelBarreProgression)),
-      LabelLigne5(LabelOf(layout::LabelLigne5)),
-      ImageConnectAppareilaPC(layout::ImageConnectAppareilaPC.rect.width),
-      Image1(layout::Image1.rect.width),
-      ListBoxSelectLangPort(layout::ListBoxSelectLangPort.rect) {
-  form_ = std::make_unique<TFormMj>(TFormMjComponents{
-      this, &ButtonQuitter, &ButtonPrecedant, &ButtonSuivant, &EditEtape, &LabelTitreEtape,
-      &ImageConnectAppareilaPC, &ProgressBarProgrammation, &ButtonAPropos, &Image1,
-      &TimerGestionSerie, &LabelLigne1, &LabelLigne2, &LabelLigne3, &LabelLigne4,
-      &LabelBarreProgression, &LabelLigne5, &ListBoxSelectLangPort});
+bool MemoryButton::Press() {
+  if (!visible_ || !enabled_) return false;
+  if (onClick_) onClick_();
+  return true;
+}
+
+void MemoryListBox::Pick(int row) {
+  if (!visible_ || row < 0 || row >= Count() || row == selected_) return;
+  selected_ = row;
+  if (onSelect_) onSelect_();
+}
+
+MemoryWizard::MemoryWizard() {
+  form_ = std::make_unique<TFormMj>(*this);
 }
 
 MemoryWizard::~MemoryWizard() {
   form_.reset();
 }
 
-bool MemoryWizard::Press(MemoryButton& button) {
-  if (!button.Visible() || !button.IsEnabled() || closed_) return false;
-  if (&button == &ButtonQuitter) form_->ButtonQuitterClick();
-  if (&button == &ButtonPrecedant) form_->ButtonPrecedantClick();
-  if (&button == &ButtonSuivant) form_->ButtonSuivantClick();
-  if (&button == &ButtonAPropos) form_->ButtonAProposClick();
-  return true;
+wizard::Label& MemoryWizard::MakeLabel(const layout::Component& c) {
+  return *(labels_[&c] = std::make_unique<MemoryLabel>(c.rect, c.fontPixels, c.bold, c.alignment));
+}
+
+wizard::Button& MemoryWizard::MakeButton(const layout::Component& c) {
+  return *(buttons_[&c] = std::make_unique<MemoryButton>());
+}
+
+wizard::EditBox& MemoryWizard::MakeEditBox(const layout::Component& c) {
+  return *(edits_[&c] = std::make_unique<MemoryEditBox>());
+}
+
+wizard::ListBox& MemoryWizard::MakeListBox(const layout::Component& c) {
+  return *(lists_[&c] = std::make_unique<MemoryListBox>(c.rect));
+}
+
+wizard::ProgressBar& MemoryWizard::MakeProgressBar(const layout::Component& c) {
+  return *(bars_[&c] = std::make_unique<MemoryProgressBar>());
+}
+
+wizard::Picture& MemoryWizard::MakePicture(const layout::Component& c) {
+  return *(pictures_[&c] = std::make_unique<MemoryPicture>(c.rect.width));
+}
+
+wizard::TimerDriver& MemoryWizard::MakeTimer() {
+  timer_ = std::make_unique<MemoryTimerDriver>();
+  return *timer_;
+}
+
+bool MemoryWizard::Press(const layout::Component& button) {
+  return !closed_ && Button(button).Press();
 }
 
 void MemoryWizard::Pick(int row) {
-  if (!ListBoxSelectLangPort.Visible() || row < 0 || row >= ListBoxSelectLangPort.Count()) return;
-  if (row == ListBoxSelectLangPort.SelectedIndex()) return;
-  ListBoxSelectLangPort.SetSelectedIndex(row);
-  form_->ListBoxSelectLangPortClick();
+  ListBox(layout::ListBoxSelectLangPort).Pick(row);
 }
 
 bool MemoryWizard::AskToClose() {
@@ -110,7 +127,7 @@ void MemoryWizard::ClearHistory() {
 
 void MemoryWizard::Tick() {
   DeliverMessages();
-  if (TimerGestionSerie.Running() && !closed_) form_->TimerGestionSerieTimer();
+  if (!closed_) timer_->Fire();
   DeliverMessages();
 }
 

@@ -5,12 +5,14 @@
 // dialogs and the About dialog. A test acts as the user would (presses buttons, picks list
 // entries), fires the timer and hands over the posted messages, then looks at what is shown.
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "wizard/Components.h"
 #include "wizard/Tformmj.h"
+#include "wizard/Toolkit.h"
 
 namespace ui::memory {
 
@@ -47,13 +49,17 @@ class MemoryButton final : public wizard::Button {
   void SetVisible(bool visible) override { visible_ = visible; }
   void SetEnabled(bool enabled) override { enabled_ = enabled; }
   bool IsEnabled() const override { return enabled_; }
+  void SetOnClick(wizard::Handler handler) override { onClick_ = std::move(handler); }
   const std::string& Text() const { return text_; }
   bool Visible() const { return visible_; }
+  // The user presses it: only a visible, enabled button does anything.
+  bool Press();
 
  private:
   std::string text_;
   bool visible_ = true;
   bool enabled_ = true;
+  wizard::Handler onClick_;
 };
 
 class MemoryEditBox final : public wizard::EditBox {
@@ -78,6 +84,10 @@ class MemoryListBox final : public wizard::ListBox {
   void SetVisible(bool visible) override { visible_ = visible; }
   wizard::Rect Geometry() const override { return rect_; }
   void SetGeometry(const wizard::Rect& rect) override { rect_ = rect; }
+  void SetOnUserSelect(wizard::Handler handler) override { onSelect_ = std::move(handler); }
+  // The user picks an entry (a click or the arrow keys); -1 is refused, as the list never lets
+  // the user empty its selection. The handler runs when the selection changed.
+  void Pick(int row);
 
   const std::vector<std::string>& Items() const { return items_; }
   bool Visible() const { return visible_; }
@@ -95,6 +105,7 @@ class MemoryListBox final : public wizard::ListBox {
   bool sorted_ = false;
   bool sortsItself_ = false;
   int loads_ = 0;
+  wizard::Handler onSelect_;
 };
 
 class MemoryProgressBar final : public wizard::ProgressBar {
@@ -134,14 +145,18 @@ class MemoryTimerDriver final : public wizard::TimerDriver {
  public:
   void Start(int periodMs) override;
   void Stop() override { running_ = false; }
+  void SetOnTick(wizard::Handler handler) override { onTick_ = std::move(handler); }
   bool Running() const { return running_; }
   int Period() const { return period_; }
   int Starts() const { return starts_; }  // how often it was (re)started
+  // One tick, when it runs.
+  void Fire();
 
  private:
   bool running_ = false;
   int period_ = 0;
   int starts_ = 0;
+  wizard::Handler onTick_;
 };
 
 struct PostedMessage {
@@ -149,9 +164,10 @@ struct PostedMessage {
   std::intptr_t wParam;
 };
 
-class MemoryWizard final : public wizard::Window {
+// The controls, by the components of the layout table they were made for.
+class MemoryWizard final : public wizard::Window, public wizard::Toolkit {
  public:
-  // Makes the controls from the layout table, then the wizard's logic, which sets up step 1.
+  // Makes the wizard's logic, which takes its controls from here and sets up step 1.
   MemoryWizard();
   ~MemoryWizard() override;
 
@@ -167,18 +183,19 @@ class MemoryWizard final : public wizard::Window {
   // Forgets the dialogs shown and the messages handed over so far, and answers not used yet.
   void ClearHistory();
 
-  MemoryButton ButtonQuitter, ButtonPrecedant, ButtonSuivant, ButtonAPropos;
-  MemoryEditBox EditEtape;
-  MemoryLabel LabelTitreEtape, LabelLigne1, LabelLigne2, LabelLigne3, LabelLigne4,
-      LabelBarreProgression, LabelLigne5;
-  MemoryPicture ImageConnectAppareilaPC, Image1;
-  MemoryProgressBar ProgressBarProgrammation;
-  MemoryListBox ListBoxSelectLangPort;
-  MemoryTimerDriver TimerGestionSerie;
+  // The control made for a component (of that kind; a component the wizard did not ask for, or
+  // of another kind, is a test's mistake and throws).
+  MemoryLabel& Label(const wizard::layout::Component& c) { return *Find(labels_, c); }
+  MemoryButton& Button(const wizard::layout::Component& c) { return *Find(buttons_, c); }
+  MemoryEditBox& EditBox(const wizard::layout::Component& c) { return *Find(edits_, c); }
+  MemoryListBox& ListBox(const wizard::layout::Component& c) { return *Find(lists_, c); }
+  MemoryProgressBar& ProgressBar(const wizard::layout::Component& c) { return *Find(bars_, c); }
+  MemoryPicture& Picture(const wizard::layout::Component& c) { return *Find(pictures_, c); }
+  MemoryTimerDriver& Timer() { return *timer_; }
 
   // ---- Acting as the user ------------------------------------------------------------------
   // Presses a button as the user would: only a visible, enabled button does anything.
-  bool Press(MemoryButton& button);
+  bool Press(const wizard::layout::Component& button);
   // Picks an entry of the list (a click or the arrow keys); -1 is refused, as the list never
   // lets the user empty its selection. Runs the click handler when the selection changed.
   void Pick(int row);
@@ -204,7 +221,31 @@ class MemoryWizard final : public wizard::Window {
   wizard::DialogAnswer ShowMessageDialog(const wizard::DialogRequest& request) override;
   void ShowAboutDialog(LanguageIndex) override {}
 
+  // wizard::Toolkit
+  wizard::Window& TheWindow() override { return *this; }
+  wizard::Label& MakeLabel(const wizard::layout::Component& c) override;
+  wizard::Button& MakeButton(const wizard::layout::Component& c) override;
+  wizard::EditBox& MakeEditBox(const wizard::layout::Component& c) override;
+  wizard::ListBox& MakeListBox(const wizard::layout::Component& c) override;
+  wizard::ProgressBar& MakeProgressBar(const wizard::layout::Component& c) override;
+  wizard::Picture& MakePicture(const wizard::layout::Component& c) override;
+  wizard::TimerDriver& MakeTimer() override;
+
  private:
+  template <class Control>
+  using Made = std::map<const wizard::layout::Component*, std::unique_ptr<Control>>;
+  template <class Control>
+  static Control* Find(const Made<Control>& made, const wizard::layout::Component& c) {
+    return made.at(&c).get();
+  }
+
+  Made<MemoryLabel> labels_;
+  Made<MemoryButton> buttons_;
+  Made<MemoryEditBox> edits_;
+  Made<MemoryListBox> lists_;
+  Made<MemoryProgressBar> bars_;
+  Made<MemoryPicture> pictures_;
+  std::unique_ptr<MemoryTimerDriver> timer_;
   std::unique_ptr<TFormMj> form_;
   std::string title_;
   bool closed_ = false;

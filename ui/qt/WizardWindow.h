@@ -1,13 +1,16 @@
 #pragma once
-// The wizard window on Qt: the widgets of the layout table, their adapters, and the wizard's
-// logic (TFormMj) driving them. The window is the Window of the logic: title, posted messages
-// (QEvents of the messages' own numbers, handed to TFormMj::HandleMessage), closing, dialogs.
+// The wizard window on Qt: it makes the widgets the wizard's logic (TFormMj) asks for, one for
+// each component of the layout table, which the logic then drives and wires itself. The window is
+// the Window of the logic: title, posted messages (QEvents of the messages' own numbers, handed to
+// TFormMj::HandleMessage), closing, dialogs.
 #include <QEvent>
 #include <QWidget>
+#include <map>
 #include <memory>
 
 #include "ui/qt/QtControls.h"
 #include "wizard/Tformmj.h"
+#include "wizard/Toolkit.h"
 
 class TFormAPropos;
 
@@ -21,7 +24,7 @@ class WizardMessage : public QEvent {
   const std::intptr_t wParam;
 };
 
-class WizardWindow : public QWidget, public wizard::Window {
+class WizardWindow : public QWidget, public wizard::Window, public wizard::Toolkit {
  public:
   explicit WizardWindow(QWidget* owner = nullptr);
   ~WizardWindow() override;
@@ -31,29 +34,21 @@ class WizardWindow : public QWidget, public wizard::Window {
   // The About dialog shown by the About button; made at start-up right after this window.
   void SetAboutDialog(TFormAPropos* dialog) { aboutDialog_ = dialog; }
 
-  // The widgets, by the components' names, for the front end's own checks and pictures.
-  struct WidgetSet {
-    QPushButton* ButtonQuitter;
-    QPushButton* ButtonPrecedant;
-    QPushButton* ButtonSuivant;
-    QLineEdit* EditEtape;
-    QLabel* LabelTitreEtape;
-    QLabel* ImageConnectAppareilaPC;
-    QProgressBar* ProgressBarProgrammation;
-    QPushButton* ButtonAPropos;
-    QLabel* Image1;
-    QTimer* TimerGestionSerie;
-    QLabel* LabelLigne1;
-    QLabel* LabelLigne2;
-    QLabel* LabelLigne3;
-    QLabel* LabelLigne4;
-    QLabel* LabelBarreProgression;
-    QLabel* LabelLigne5;
-    QListWidget* ListBoxSelectLangPort;
-  };
-  const WidgetSet& Widgets() const { return w_; }
-  // Whether the progress bar draws smooth or in segments; whether the list box sorts.
-  bool ListSorted() const { return list_->Sorted(); }
+  // The widget made for a component of the layout table, for the front end's own checks and
+  // pictures (a component of another kind, or not made, is a mistake and throws).
+  QPushButton* Button(const wizard::layout::Component& c) const {
+    return buttons_.at(&c)->widget();
+  }
+  QLabel* Label(const wizard::layout::Component& c) const { return labels_.at(&c)->widget(); }
+  QLabel* Picture(const wizard::layout::Component& c) const { return pictures_.at(&c)->widget(); }
+  QLineEdit* EditBox(const wizard::layout::Component& c) const { return edits_.at(&c)->widget(); }
+  QListWidget* ListBox(const wizard::layout::Component& c) const { return lists_.at(&c)->widget(); }
+  QProgressBar* ProgressBar(const wizard::layout::Component& c) const {
+    return bars_.at(&c)->widget();
+  }
+  QTimer* Timer() const { return timer_->timer(); }
+  // Whether the list box is meant sorted.
+  bool ListSorted() const { return lists_.at(&wizard::layout::ListBoxSelectLangPort)->Sorted(); }
 
   // wizard::Window
   void SetTitle(const std::string& title) override;
@@ -62,21 +57,31 @@ class WizardWindow : public QWidget, public wizard::Window {
   wizard::DialogAnswer ShowMessageDialog(const wizard::DialogRequest& request) override;
   void ShowAboutDialog(LanguageIndex language) override;
 
+  // wizard::Toolkit: each widget on this window, at its component's place.
+  wizard::Window& TheWindow() override { return *this; }
+  wizard::Label& MakeLabel(const wizard::layout::Component& c) override;
+  wizard::Button& MakeButton(const wizard::layout::Component& c) override;
+  wizard::EditBox& MakeEditBox(const wizard::layout::Component& c) override;
+  wizard::ListBox& MakeListBox(const wizard::layout::Component& c) override;
+  wizard::ProgressBar& MakeProgressBar(const wizard::layout::Component& c) override;
+  wizard::Picture& MakePicture(const wizard::layout::Component& c) override;
+  wizard::TimerDriver& MakeTimer() override;
+
  protected:
   bool event(QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  void CreateComponents();
-  void OnTimer();
+  template <class Adapter>
+  using Made = std::map<const wizard::layout::Component*, std::unique_ptr<Adapter>>;
+  QWidget* WidgetOf(const wizard::layout::Component& c) const;
 
-  WidgetSet w_{};
-  std::unique_ptr<QtButton> quit_, previous_, next_, about_;
-  std::unique_ptr<QtEditBox> step_;
-  std::unique_ptr<QtLabel> title_, line1_, line2_, line3_, line4_, remark_, line5_;
-  std::unique_ptr<QtPicture> connection_, banner_;
-  std::unique_ptr<QtProgressBar> progress_;
-  std::unique_ptr<QtListBox> list_;
+  Made<QtButton> buttons_;
+  Made<QtLabel> labels_;
+  Made<QtEditBox> edits_;
+  Made<QtPicture> pictures_;
+  Made<QtProgressBar> bars_;
+  Made<QtListBox> lists_;
   std::unique_ptr<QtTimerDriver> timer_;
   std::unique_ptr<TFormMj> form_;
   TFormAPropos* aboutDialog_ = nullptr;

@@ -5,6 +5,7 @@
 #include "ui/win32/Win32.h"
 // After Win32.h.
 #include <string>
+#include <utility>
 
 #include "wizard/Components.h"
 #include "wizard/Layout.h"
@@ -49,10 +50,16 @@ class Win32Button final : public wizard::Button {
   void SetVisible(bool visible) override;
   void SetEnabled(bool enabled) override;
   bool IsEnabled() const override;
+  void SetOnClick(wizard::Handler handler) override { onClick_ = std::move(handler); }
   HWND handle() const { return hwnd_; }
+  // The window's BN_CLICKED for this button.
+  void Clicked() const {
+    if (onClick_) onClick_();
+  }
 
  private:
   HWND hwnd_;
+  wizard::Handler onClick_;
 };
 
 // A read-only EDIT, not a tab stop; the window paints it on the button face.
@@ -84,14 +91,20 @@ class Win32ListBox final : public wizard::ListBox {
   void SetVisible(bool visible) override;
   wizard::Rect Geometry() const override;
   void SetGeometry(const wizard::Rect& rect) override;
+  void SetOnUserSelect(wizard::Handler handler) override { onSelect_ = std::move(handler); }
   HWND handle() const { return hwnd_; }
   bool Sorted() const { return sorted_; }
+  // The window's LBN_SELCHANGE: the user's own change (LB_SETCURSEL sends none).
+  void UserSelected() const {
+    if (onSelect_) onSelect_();
+  }
   // Draws one item (the window's WM_DRAWITEM).
   static void DrawItem(const DRAWITEMSTRUCT& item);
 
  private:
   HWND hwnd_;
   bool sorted_ = false;
+  wizard::Handler onSelect_;
 };
 
 // A PROGRESS_CLASS bar, smooth or in segments (PBS_SMOOTH).
@@ -146,11 +159,17 @@ class Win32TimerDriver final : public wizard::TimerDriver {
   Win32TimerDriver(HWND window, UINT_PTR id) : window_(window), id_(id) {}
   void Start(int periodMs) override;
   void Stop() override;
+  void SetOnTick(wizard::Handler handler) override { onTick_ = std::move(handler); }
   UINT_PTR id() const { return id_; }
+  // The window's WM_TIMER of this timer.
+  void Ticked() const {
+    if (onTick_) onTick_();
+  }
 
  private:
   HWND window_;
   UINT_PTR id_;
+  wizard::Handler onTick_;
 };
 
 }  // namespace ui::win32

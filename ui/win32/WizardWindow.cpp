@@ -65,11 +65,14 @@ WizardWindow::WizardWindow() {
   if (hwnd_ == nullptr) throw ProgramError("Cannot create the window");
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProc));
-  CreateComponents();
-  form_ = std::make_unique<TFormMj>(TFormMjComponents{
-      this, quit_.get(), previous_.get(), next_.get(), step_.get(), title_.get(), connection_.get(),
-      progress_.get(), about_.get(), banner_.get(), timer_.get(), line1_.get(), line2_.get(),
-      line3_.get(), line4_.get(), remark_.get(), line5_.get(), list_.get()});
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(WizardFont()), FALSE);
+  // The wizard makes its controls through the Make* below, in declaration order, which is also
+  // the order of the Z axis and of the Tab key.
+  form_ = std::make_unique<TFormMj>(*this);
+  // The connection picture lies under the text lines and the list, below the controls made
+  // after it.
+  if (underAll_ != nullptr)
+    SetWindowPos(underAll_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 WizardWindow::~WizardWindow() {
@@ -85,63 +88,79 @@ WizardWindow::~WizardWindow() {
   }
 }
 
-void WizardWindow::CreateComponents() {
-  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(WizardFont()), FALSE);
-  // In declaration order, which is also the order of the Z axis and of the Tab key.
-  quit_ = std::make_unique<Win32Button>(hwnd_, layout::ButtonQuitter, IdOf(layout::ButtonQuitter));
-  previous_ =
-      std::make_unique<Win32Button>(hwnd_, layout::ButtonPrecedant, IdOf(layout::ButtonPrecedant));
-  next_ = std::make_unique<Win32Button>(hwnd_, layout::ButtonSuivant, IdOf(layout::ButtonSuivant));
-  step_ = std::make_unique<Win32EditBox>(hwnd_, layout::EditEtape, IdOf(layout::EditEtape));
-  title_ =
-      std::make_unique<Win32Label>(hwnd_, layout::LabelTitreEtape, IdOf(layout::LabelTitreEtape));
-  // Takes no mouse input (disabled; it draws itself, so it is not greyed).
-  connection_ =
-      std::make_unique<Win32Picture>(hwnd_, layout::ImageConnectAppareilaPC.rect,
-                                     ConnectionBitmap(), PicturePlacement::TopLeft, WS_DISABLED);
-  progress_ = std::make_unique<Win32ProgressBar>(hwnd_, layout::ProgressBarProgrammation,
-                                                 IdOf(layout::ProgressBarProgrammation));
-  about_ = std::make_unique<Win32Button>(hwnd_, layout::ButtonAPropos, IdOf(layout::ButtonAPropos));
-  banner_ = std::make_unique<Win32Picture>(hwnd_, layout::Image1.rect, BannerBitmap(),
-                                           PicturePlacement::Centre);
+wizard::Label& WizardWindow::MakeLabel(const layout::Component& c) {
+  labels_.push_back(std::make_unique<Win32Label>(hwnd_, c, IdOf(c)));
+  handles_[&c] = labels_.back()->handle();
+  return *labels_.back();
+}
+
+wizard::Button& WizardWindow::MakeButton(const layout::Component& c) {
+  buttons_.push_back(std::make_unique<Win32Button>(hwnd_, c, IdOf(c)));
+  handles_[&c] = buttons_.back()->handle();
+  if (c.tooltip != nullptr) AddTooltip(buttons_.back()->handle(), c.tooltip);
+  return *buttons_.back();
+}
+
+wizard::EditBox& WizardWindow::MakeEditBox(const layout::Component& c) {
+  edits_.push_back(std::make_unique<Win32EditBox>(hwnd_, c, IdOf(c)));
+  handles_[&c] = edits_.back()->handle();
+  return *edits_.back();
+}
+
+wizard::ListBox& WizardWindow::MakeListBox(const layout::Component& c) {
+  list_ = std::make_unique<Win32ListBox>(hwnd_, c, IdOf(c));
+  handles_[&c] = list_->handle();
+  return *list_;
+}
+
+wizard::ProgressBar& WizardWindow::MakeProgressBar(const layout::Component& c) {
+  bars_.push_back(std::make_unique<Win32ProgressBar>(hwnd_, c, IdOf(c)));
+  handles_[&c] = bars_.back()->handle();
+  return *bars_.back();
+}
+
+// The connection picture takes no mouse input (disabled; it draws itself, so it is not greyed);
+// the banner is centred at its own size.
+wizard::Picture& WizardWindow::MakePicture(const layout::Component& c) {
+  const bool connection = c.art == layout::Art::Connection;
+  pictures_.push_back(std::make_unique<Win32Picture>(
+      hwnd_, c.rect, connection ? ConnectionBitmap() : BannerBitmap(),
+      connection ? PicturePlacement::TopLeft : PicturePlacement::Centre,
+      connection ? WS_DISABLED : 0));
+  handles_[&c] = pictures_.back()->handle();
+  if (connection) underAll_ = pictures_.back()->handle();
+  return *pictures_.back();
+}
+
+wizard::TimerDriver& WizardWindow::MakeTimer() {
   timer_ = std::make_unique<Win32TimerDriver>(hwnd_, kTimerId);
-  line1_ = std::make_unique<Win32Label>(hwnd_, layout::LabelLigne1, IdOf(layout::LabelLigne1));
-  line2_ = std::make_unique<Win32Label>(hwnd_, layout::LabelLigne2, IdOf(layout::LabelLigne2));
-  line3_ = std::make_unique<Win32Label>(hwnd_, layout::LabelLigne3, IdOf(layout::LabelLigne3));
-  line4_ = std::make_unique<Win32Label>(hwnd_, layout::LabelLigne4, IdOf(layout::LabelLigne4));
-  remark_ = std::make_unique<Win32Label>(hwnd_, layout::LabelBarreProgression,
-                                         IdOf(layout::LabelBarreProgression));
-  line5_ = std::make_unique<Win32Label>(hwnd_, layout::LabelLigne5, IdOf(layout::LabelLigne5));
-  list_ = std::make_unique<Win32ListBox>(hwnd_, layout::ListBoxSelectLangPort,
-                                         IdOf(layout::ListBoxSelectLangPort));
-  // The picture lies under the text lines and the list.
-  SetWindowPos(connection_->handle(), HWND_BOTTOM, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return *timer_;
+}
 
-  h_ = {quit_->handle(),   previous_->handle(),   next_->handle(),     step_->handle(),
-        title_->handle(),  connection_->handle(), progress_->handle(), about_->handle(),
-        banner_->handle(), line1_->handle(),      line2_->handle(),    line3_->handle(),
-        line4_->handle(),  remark_->handle(),     line5_->handle(),    list_->handle()};
+void WizardWindow::AddTooltip(HWND control, const char* text) {
+  if (tooltip_ == nullptr)
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                               nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (tooltip_ == nullptr) return;
+  std::wstring tip = Widen(text);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = tip.data();
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
-  // Quit's tooltip, French in both languages.
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
-  if (tooltip_ != nullptr) {
-    std::wstring tip = Widen(txt::QuitTooltip.fr);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd_;
-    tool.uId = reinterpret_cast<UINT_PTR>(h_.ButtonQuitter);
-    tool.lpszText = tip.data();
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+HWND WizardWindow::Handle(const layout::Component& c) const {
+  const auto found = handles_.find(&c);
+  return found != handles_.end() ? found->second : nullptr;
 }
 
 HFONT WizardWindow::LabelFont(HWND label) const {
-  for (const auto* l : {&title_, &line1_, &line2_, &line3_, &line4_, &remark_, &line5_})
-    if ((*l)->handle() == label) return (*l)->Font();
+  for (const auto& l : labels_)
+    if (l->handle() == label) return l->Font();
   return nullptr;
 }
 
@@ -191,22 +210,22 @@ void WizardWindow::ShowAboutDialog(LanguageIndex language) {
 // Return pressed with no default button: the focused button is pressed, as Space does.
 void WizardWindow::PressFocusedButton() {
   HWND focus = GetFocus();
-  for (HWND button : {h_.ButtonQuitter, h_.ButtonPrecedant, h_.ButtonSuivant, h_.ButtonAPropos})
-    if (focus == button && IsWindowEnabled(button) && IsWindowVisible(button))
-      return OnCommand(GetDlgCtrlID(button), BN_CLICKED, button);
+  for (const auto& button : buttons_) {
+    HWND b = button->handle();
+    if (focus == b && IsWindowEnabled(b) && IsWindowVisible(b))
+      return OnCommand(GetDlgCtrlID(b), BN_CLICKED, b);
+  }
 }
 
+// Each control runs the handler it was given.
 void WizardWindow::OnCommand(int id, int code, HWND control) {
   if (id == IDOK && control == nullptr) return PressFocusedButton();
-  if (!form_) return;
   if (code == BN_CLICKED) {
-    if (control == h_.ButtonQuitter) form_->ButtonQuitterClick();
-    if (control == h_.ButtonSuivant) form_->ButtonSuivantClick();
-    if (control == h_.ButtonPrecedant) form_->ButtonPrecedantClick();
-    if (control == h_.ButtonAPropos) form_->ButtonAProposClick();
-  } else if (code == LBN_SELCHANGE && control == h_.ListBoxSelectLangPort) {
+    for (const auto& button : buttons_)
+      if (button->handle() == control) return button->Clicked();
+  } else if (code == LBN_SELCHANGE && list_ != nullptr && control == list_->handle()) {
     // The list reports only the user's own changes: the adapter's LB_SETCURSEL sends nothing.
-    form_->ListBoxSelectLangPortClick();
+    list_->UserSelected();
   }
 }
 
@@ -229,8 +248,8 @@ LRESULT CALLBACK WizardWindow::WndProc(HWND hwnd, UINT message, WPARAM wParam, L
 LRESULT WizardWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_TIMER:
-      if (wParam != kTimerId || !form_) break;
-      form_->TimerGestionSerieTimer();
+      if (timer_ == nullptr || wParam != timer_->id()) break;
+      timer_->Ticked();
       return 0;
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -246,7 +265,9 @@ LRESULT WizardWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = layout::kListItemHeight;
       return TRUE;
     case WM_DRAWITEM:
-      if (wParam != static_cast<WPARAM>(IdOf(layout::ListBoxSelectLangPort))) break;
+      if (list_ == nullptr ||
+          reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->hwndItem != list_->handle())
+        break;
       Win32ListBox::DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
     case WM_ACTIVATE:

@@ -6,16 +6,19 @@
 // dialog.
 #include "ui/win32/Win32.h"
 // After Win32.h.
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "ui/win32/Controls.h"
 #include "wizard/Tformmj.h"
+#include "wizard/Toolkit.h"
 
 namespace ui::win32 {
 
 class TFormAPropos;
 
-class WizardWindow final : public wizard::Window {
+class WizardWindow final : public wizard::Window, public wizard::Toolkit {
  public:
   // Makes the window hidden, with every control, then the wizard's logic, which sets up step 1
   // in French and switches the timer on.
@@ -31,17 +34,12 @@ class WizardWindow final : public wizard::Window {
   // Shows the window, centred on the screen, and gives the keyboard to its first control.
   void Show();
 
-  // The controls, by the components' names, for the front end's own checks and pictures.
-  struct Handles {
-    HWND ButtonQuitter, ButtonPrecedant, ButtonSuivant, EditEtape, LabelTitreEtape,
-        ImageConnectAppareilaPC, ProgressBarProgrammation, ButtonAPropos, Image1, LabelLigne1,
-        LabelLigne2, LabelLigne3, LabelLigne4, LabelBarreProgression, LabelLigne5,
-        ListBoxSelectLangPort;
-  };
-  const Handles& Controls() const { return h_; }
+  // The control made for a component of the layout table (nullptr for one not made), for the
+  // front end's own checks and pictures.
+  HWND Handle(const wizard::layout::Component& c) const;
   // What the adapters keep beside their controls: whether the list is meant sorted, and the
   // label's font (the one its text is measured in).
-  bool ListSorted() const { return list_->Sorted(); }
+  bool ListSorted() const { return list_ != nullptr && list_->Sorted(); }
   HFONT LabelFont(HWND label) const;
   // The identifier of the wizard's timer (SetTimer on this window).
   static constexpr UINT_PTR kTimerId = 1;
@@ -60,23 +58,36 @@ class WizardWindow final : public wizard::Window {
   wizard::DialogAnswer ShowMessageDialog(const wizard::DialogRequest& request) override;
   void ShowAboutDialog(LanguageIndex language) override;
 
+  // wizard::Toolkit: each control on this window, at its component's place, with the control
+  // identifier 100 + the component's place in the layout table.
+  wizard::Window& TheWindow() override { return *this; }
+  wizard::Label& MakeLabel(const wizard::layout::Component& c) override;
+  wizard::Button& MakeButton(const wizard::layout::Component& c) override;
+  wizard::EditBox& MakeEditBox(const wizard::layout::Component& c) override;
+  wizard::ListBox& MakeListBox(const wizard::layout::Component& c) override;
+  wizard::ProgressBar& MakeProgressBar(const wizard::layout::Component& c) override;
+  wizard::Picture& MakePicture(const wizard::layout::Component& c) override;
+  wizard::TimerDriver& MakeTimer() override;
+
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void CreateComponents();
+  void AddTooltip(HWND control, const char* text);
   void OnCommand(int id, int code, HWND control);
   void PressFocusedButton();
   void FocusFirstControl();
 
   HWND hwnd_ = nullptr;
-  Handles h_{};
-  std::unique_ptr<Win32Button> quit_, previous_, next_, about_;
-  std::unique_ptr<Win32EditBox> step_;
-  std::unique_ptr<Win32Label> title_, line1_, line2_, line3_, line4_, remark_, line5_;
-  std::unique_ptr<Win32Picture> connection_, banner_;
-  std::unique_ptr<Win32ProgressBar> progress_;
+  // Every control made, and the handle of each component's.
+  std::vector<std::unique_ptr<Win32Button>> buttons_;
+  std::vector<std::unique_ptr<Win32Label>> labels_;
+  std::vector<std::unique_ptr<Win32EditBox>> edits_;
+  std::vector<std::unique_ptr<Win32Picture>> pictures_;
+  std::vector<std::unique_ptr<Win32ProgressBar>> bars_;
   std::unique_ptr<Win32ListBox> list_;
   std::unique_ptr<Win32TimerDriver> timer_;
+  std::map<const wizard::layout::Component*, HWND> handles_;
+  HWND underAll_ = nullptr;  // the connection picture
   std::unique_ptr<TFormMj> form_;
   HWND tooltip_ = nullptr;
   HWND focus_ = nullptr;  // the control that had the keyboard when the window was deactivated
