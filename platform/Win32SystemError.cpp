@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "platform/SystemError.h"
+#include "platform/Win32Utf.h"
 
 namespace platform {
 
@@ -31,14 +32,7 @@ std::string SystemMessage(int code) {
   wchar_t text[512] = {};
   const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                       nullptr, static_cast<DWORD>(code), 0, text, 512, nullptr);
-  std::string message;
-  if (length > 0) {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-    message.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), message.data(), size, nullptr,
-                        nullptr);
-  }
+  std::string message = Utf8FromWide(std::wstring(text, length));
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.'))
     message.pop_back();

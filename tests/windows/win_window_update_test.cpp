@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,17 +18,36 @@
 
 namespace {
 
-TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
-  ASSERT_TRUE(wintest::HaveDisplay()) << "with-sim --needs-display runs this only with a display";
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  wintest::WriteSerialPorts({{"\\Device\\Silabser0", "COM33"}});
+// The window shown, the simulator's bridge on COM33 in the serial-device map, and the user
+// through to step 7 with Connect.
+class WindowOnStep7 : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); }
+  void SetUp() override {
+    ASSERT_TRUE(wintest::HaveDisplay()) << "with-sim --needs-display runs this only with a display";
+    wintest::WriteSerialPorts({{"\\Device\\Silabser0", "COM33"}});
+    window_ = std::make_unique<ui::win32::WizardWindow>();
+    TFormMj& form = window_->Form();
+    window_->Show();
+    while (form.WizardStep < 6) form.NextStep();
+    form.ButtonSuivantClick();  // Connect
+    ASSERT_EQ(form.WizardStep, 7);
+  }
+  void TearDown() override {
+    window_.reset();
+    wintest::RestoreSerialPorts();
+  }
+
   wintest::DialogScript dialogs;
-  ui::win32::WizardWindow window;
+  std::unique_ptr<ui::win32::WizardWindow> window_;
+};
+
+class UpdateThroughTheWindow : public WindowOnStep7 {};
+class RefusedLineSettings : public WindowOnStep7 {};
+
+TEST_F(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
+  ui::win32::WizardWindow& window = *window_;
   TFormMj& form = window.Form();
-  window.Show();
-  while (form.WizardStep < 6) form.NextStep();
-  form.ButtonSuivantClick();  // Connect
-  ASSERT_EQ(form.WizardStep, 7);
 
   // The program's own loop, watching what reaches the window from step 9 on.
   std::vector<std::string> order;
@@ -63,7 +83,6 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
             L"Mise à jour réussie");
   EXPECT_FALSE(form.Link.IsOpen());  // step 10's tick released the device and closed the port
   EXPECT_TRUE(dialogs.Shown().empty());
-  wintest::RestoreSerialPorts();
 }
 
 // Without the line shim the simulator's pseudo-terminal refuses the link's even parity, as a
@@ -72,18 +91,10 @@ TEST(UpdateThroughTheWindow, TheEndRecordsMessageComesBeforeTheNextTick) {
 // connection-failed box. A port left open after the refusal would be read with the system's own
 // time-outs, all zero, which wait for ever. The ticks are driven here, one after the other,
 // rather than 2.25 s apart.
-TEST(RefusedLineSettings, TheWizardGivesUpAfterItsTwentyCalls) {
-  ASSERT_TRUE(wintest::HaveDisplay()) << "with-sim --needs-display runs this only with a display";
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  wintest::WriteSerialPorts({{"\\Device\\Silabser0", "COM33"}});
-  wintest::DialogScript dialogs;
-  dialogs.Answer(wizard::DialogAnswer::Ok);
-  ui::win32::WizardWindow window;
+TEST_F(RefusedLineSettings, TheWizardGivesUpAfterItsTwentyCalls) {
+  ui::win32::WizardWindow& window = *window_;
   TFormMj& form = window.Form();
-  window.Show();
-  while (form.WizardStep < 6) form.NextStep();
-  form.ButtonSuivantClick();  // Connect
-  ASSERT_EQ(form.WizardStep, 7);
+  dialogs.Answer(wizard::DialogAnswer::Ok);
   form.TimerGestionSerie->SetEnabled(false);
   for (int call = 1; call <= 20 && dialogs.Shown().empty(); ++call) {
     form.TimerGestionSerieTimer();
@@ -97,7 +108,6 @@ TEST(RefusedLineSettings, TheWizardGivesUpAfterItsTwentyCalls) {
   EXPECT_NE(dialogs.Shown()[0].text.find("Echec"), std::string::npos) << dialogs.Shown()[0].text;
   EXPECT_EQ(form.WizardStep, 4);
   EXPECT_EQ(form.ProgressBarProgrammation->Position(), 20);
-  wintest::RestoreSerialPorts();
 }
 
 }  // namespace

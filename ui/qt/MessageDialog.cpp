@@ -9,11 +9,6 @@ namespace {
 
 using wizard::DialogAnswer;
 
-DialogHandler& Handler() {
-  static DialogHandler handler;
-  return handler;
-}
-
 // Title and button captions are the toolkit's own English texts whatever the wizard's language.
 DialogAnswer RunMessageBox(QWidget* parent, const wizard::DialogRequest& r) {
   QMessageBox box(parent);
@@ -37,14 +32,8 @@ DialogAnswer RunMessageBox(QWidget* parent, const wizard::DialogRequest& r) {
 }  // namespace
 
 DialogAnswer ShowMessageDialog(QWidget* parent, const wizard::DialogRequest& request) {
-  if (Handler()) return Handler()(request);
+  if (const auto answer = wizard::HandlerAnswer(request)) return *answer;
   return RunMessageBox(parent, request);
-}
-
-DialogHandler SetDialogHandler(DialogHandler handler) {
-  DialogHandler previous = std::move(Handler());
-  Handler() = std::move(handler);
-  return previous;
 }
 
 }  // namespace ui::qt

@@ -1,7 +1,5 @@
 #pragma once
-// Every message box of the Qt front end goes through this one seam, so tests and tools can
-// answer it without a person: the wizard's request goes in, the button pressed comes back.
-#include <functional>
+// The Qt front end's message boxes.
 
 #include "wizard/Dialogs.h"
 
@@ -9,13 +7,11 @@ class QWidget;
 
 namespace ui::qt {
 
-using DialogHandler = std::function<wizard::DialogAnswer(const wizard::DialogRequest&)>;
+// The seam of every message box (wizard/Dialogs.h): a test or a tool answers in place of a person.
+using wizard::DialogHandler;
+using wizard::SetDialogHandler;
 
 // Shows a modal message box (or hands the request to the handler installed by a test).
 wizard::DialogAnswer ShowMessageDialog(QWidget* parent, const wizard::DialogRequest& request);
-
-// Installs a handler in place of the real boxes; an empty handler puts the real ones back.
-// Returns the previous handler.
-DialogHandler SetDialogHandler(DialogHandler handler);
 
 }  // namespace ui::qt

@@ -8,11 +8,6 @@ namespace {
 
 using wizard::DialogAnswer;
 
-DialogHandler& Handler() {
-  static DialogHandler handler;
-  return handler;
-}
-
 // MessageBoxW labels its buttons in the language of Windows; the wizard's dialogs have always
 // read "&Yes", "&No" and "OK". The box is relabelled as it is activated, before it is shown.
 // Only the box that MessageBoxW creates: the first dialog created while the hook is in place.
@@ -70,14 +65,8 @@ DialogAnswer RunMessageBox(HWND owner, const wizard::DialogRequest& r) {
 }  // namespace
 
 DialogAnswer ShowMessageDialog(HWND owner, const wizard::DialogRequest& request) {
-  if (Handler()) return Handler()(request);
+  if (const auto answer = wizard::HandlerAnswer(request)) return *answer;
   return RunMessageBox(owner, request);
-}
-
-DialogHandler SetDialogHandler(DialogHandler handler) {
-  DialogHandler previous = std::move(Handler());
-  Handler() = std::move(handler);
-  return previous;
 }
 
 }  // namespace ui::win32
