@@ -75,8 +75,8 @@ set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_IGNORE_LICENSE_PAGE ON)
 # The installer speaks the language of Windows: CPack's template inserts Modern UI's pages in
 # every language NSIS has, and NSIS takes the one of the user's interface language (French on
-# a French Windows), or English for a language it lacks. The French welcome, "Bienvenue dans le programme
-# d'installation de orb42-update 1.5.2.5", takes three lines of the title's font where the
-# English takes two.
+# a French Windows), or English for a language it lacks. The French welcome, "Bienvenue dans
+# le programme d'installation de orb42-update 1.5.2.5", takes three lines of the title's font
+# where the English takes two.
 set(CPACK_NSIS_WELCOME_TITLE_3LINES ON)
 include(CPack)
