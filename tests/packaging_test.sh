@@ -76,10 +76,14 @@ check_install() {
 # this release, the menu entry, the cable and screenshots that docs/ holds.
 check_documents() {
   usr=$1
+  release=$(sed -n 's/^## [0-9.]* (\([0-9-]*\))$/\1/p' "$source/NEWS.md" | head -n 1)
   for page in orb42-update orb42-flash; do
     MANWIDTH=80 man --warnings -l "$usr/share/man/man1/$page.1.gz" >"$staging/$page.txt" \
       2>"$staging/man.err" || fail "man -l $page.1.gz failed: $(cat "$staging/man.err")"
     [ ! -s "$staging/man.err" ] || fail "man -l $page.1.gz warns: $(cat "$staging/man.err")"
+    # Dated by the release, not by the day it was built: the same sources make the same page.
+    tail -n 1 "$staging/$page.txt" | grep -q " $release " ||
+      fail "$page(1) is not dated $release, the date of the newest version in NEWS.md"
     for section in NAME SYNOPSIS DESCRIPTION "EXIT STATUS" ENVIRONMENT FILES "EXAMPLES?"; do
       grep -Eqx "$section" "$staging/$page.txt" || fail "$page(1) has no $section section"
     done
