@@ -6,6 +6,8 @@
 namespace platform {
 
 std::wstring WideFromUtf8(const std::string& utf8);
+// Bytes in a code page of Windows (CP_ACP for the ANSI calls' texts) as UTF-16.
+std::wstring WideFromCodePage(unsigned int codePage, const std::string& text);
 std::string Utf8FromWide(const std::wstring& utf16);
 
 }  // namespace platform

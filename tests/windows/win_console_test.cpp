@@ -13,20 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/Win32Utf.h"
+
 namespace {
 
 HANDLE Inheritable(const wchar_t* name, DWORD access) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   return CreateFileW(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
                      nullptr);
-}
-
-std::wstring Widen(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         wide.data(), static_cast<int>(wide.size()));
-  wide.resize(static_cast<std::size_t>(length));
-  return wide;
 }
 
 // The console reads UTF-8 while orb42-flash runs, whichever of its streams is the console: both
@@ -57,8 +51,8 @@ TEST(FlashInAConsole, TheConsoleReadsUtf8WhileItRunsAndHasItsOwnCodePageBackAfte
   };
   for (const Case& c : cases) {
     SetConsoleOutputCP(page);  // each case from the console as a command prompt has it
-    std::wstring command =
-        Widen(std::string("\"") + flash + "\" update COM33 --wait 0 --lang fr" + c.options);
+    std::wstring command = platform::WideFromUtf8(std::string("\"") + flash +
+                                                  "\" update COM33 --wait 0 --lang fr" + c.options);
     STARTUPINFOW start{};
     start.cb = sizeof start;
     start.dwFlags = STARTF_USESTDHANDLES;
