@@ -380,9 +380,12 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
   EXPECT_EQ(results[0]["outcome"], "updated");
   EXPECT_EQ(results[1]["device_no"], 2);
   EXPECT_EQ(results[1]["serial_number"], 312000002);
-  const auto finished = bank->Port(0).FinishedDevices();
-  ASSERT_GE(finished.size(), 2u);
-  for (const auto& device : {finished[0], finished[1]}) {
+  // The second device is replaced by the next one only when a call byte reaches it; Ctrl-C may
+  // come before the wait for silence has sent one, and then it is still the current device.
+  auto devices = bank->Port(0).FinishedDevices();
+  if (devices.size() < 2) devices.push_back(bank->Port(0).CurrentDevice());
+  ASSERT_GE(devices.size(), 2u);
+  for (const auto& device : {devices[0], devices[1]}) {
     EXPECT_EQ(testsupport::WordsDiffering(testsupport::EmbeddedImageWords(), device.program), 0);
     EXPECT_EQ(device.eeprom[127], 5);
   }
