@@ -188,14 +188,31 @@ void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
              "the device's version cells read back otherwise after two writes: its "
              "EEPROM may be failing; run orb42-flash info on it and set it aside if it is "
              "not offered the update"});
+  } else if (r.versionAfter.kind == update::VersionCells::Kind::Unknown) {
+    // The version's cells were being written when the line failed, and could not be read back:
+    // the device may hold the old version or the new one.
+    out.line += Say({" (version de l'appareil inconnue)", " (the device's version is unknown)"});
+    out.remedy =
+        Say({"la version de l'appareil n'a pas pu être relue : éteignez-le et rallumez-le, "
+             "vérifiez le câble et relancez la mise à jour : il sera mis à jour, ou dit déjà en {0}",
+             "the device's version could not be read back: switch it off and on, check the cable "
+             "and run the update again: it is updated, or found to have {0} already"},
+            {NewVersion()});
   } else if (r.programmingBegun) {
     out.line +=
         Say({" (non mis à jour, peut l'être à nouveau)", " (not updated, can be updated again)"});
-    out.remedy = Say({"l'appareil garde la version {0} et peut être mis à jour à nouveau : "
-                      "éteignez-le et rallumez-le, vérifiez le câble, et relancez la mise à jour",
-                      "the device keeps version {0} and can be updated again: switch it off and "
-                      "on, check the cable, and run the update again"},
-                     {VersionText(r.device)});
+    const bool readBack = r.versionAfter.kind == update::VersionCells::Kind::ReadBack;
+    out.remedy = Say({readBack ? "l'appareil a la version {0} (relue) et peut être mis à jour à "
+                                 "nouveau : éteignez-le et rallumez-le, vérifiez le câble, et "
+                                 "relancez la mise à jour"
+                               : "l'appareil garde la version {0} et peut être mis à jour à "
+                                 "nouveau : éteignez-le et rallumez-le, vérifiez le câble, et "
+                                 "relancez la mise à jour",
+                      readBack ? "the device reads back version {0} and can be updated again: "
+                                 "switch it off and on, check the cable, and run the update again"
+                               : "the device keeps version {0} and can be updated again: switch "
+                                 "it off and on, check the cable, and run the update again"},
+                     {VersionAfter(r)});
   } else {
     out.remedy =
         Say({"rien n'a été écrit : éteignez l'appareil et rallumez-le, vérifiez le "
@@ -228,6 +245,16 @@ std::string VersionText(const update::DeviceFacts& facts) {
 }
 
 std::string VersionAfter(const update::RunResult& r) {
+  const update::VersionCells& after = r.versionAfter;
+  switch (after.kind) {
+    case update::VersionCells::Kind::Written:
+    case update::VersionCells::Kind::ReadBack:
+      return std::to_string(after.major) + "." + std::to_string(after.minor);
+    case update::VersionCells::Kind::Unknown:
+      return "?";
+    case update::VersionCells::Kind::Untouched:
+      break;
+  }
   if (r.outcome == Outcome::Updated) return NewVersion();
   return r.device.versionMajor && r.device.versionMinor ? VersionText(r.device) : "";
 }
@@ -304,6 +331,9 @@ std::string LinkErrorText(LinkError error) {
     case LinkVersionMismatch:
       return Say({"la version relue n'est pas {0}", "the version read back is not {0}"},
                  {NewVersion()});
+    case LinkAnswersDiffer:
+      return Say({"l'appareil a donné deux réponses différentes à la même question (ligne perturbée ?)",
+                  "the device gave two different answers to the same question (a noisy line?)"});
     default:
       break;
   }

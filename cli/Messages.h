@@ -33,8 +33,9 @@ DeviceReport Explain(const update::RunResult& result, const Job& job, const Port
 std::string OutcomeKey(const update::RunResult& result);
 // "1.4"; "?" when not read.
 std::string VersionText(const update::DeviceFacts& facts);
-// The version on the device after the run: the new one once updated, otherwise the one it had
-// ("" when it was not read).
+// The version on the device after the run: the new one once updated, what a read-back found
+// after a failure while it was being written ("?" when it could not be read back), otherwise the
+// one it had ("" when it was not read).
 std::string VersionAfter(const update::RunResult& result);
 // "2026-12-10T14:03:27.123Z": now, in UTC, so that logs of benches in other time zones sort
 // together.

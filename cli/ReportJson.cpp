@@ -112,7 +112,10 @@ class JsonReporter final : public Reporter {
     j["exit_code"] = static_cast<int>(r.code);
     j.update(FactsJson(x.device));
     if (x.device.versionMajor && x.device.versionMinor) {
-      j["version"] = VersionAfter(x);  // on the device now
+      // On the device now; null when it could not be read back after a failure while it was
+      // being written.
+      const std::string after = VersionAfter(x);
+      j["version"] = after == "?" ? Json(nullptr) : Json(after);
       j["version_before"] = VersionText(x.device);
     }
     j["repairs"] = x.repairs;

@@ -50,6 +50,12 @@ class CP03 {
   LinkError SendHexPair(std::uint32_t value);
   LinkError ReceiveHexPair(std::uint32_t& value);
   static std::uint32_t DecodeHexPair(std::uint32_t high, std::uint32_t low);
+  // Brings the conversation back in step after an answer that did not come or did not fit: a
+  // purge, then the loader's identity, read past whatever stale bytes come before it. Once it
+  // has come back whole, every answer read afterwards belongs to a command sent afterwards.
+  // LinkTimeout or LinkBadAnswer when it does not come back whole: then nothing read later can
+  // be trusted, and nothing more may be written.
+  LinkError Resynchronise();
 
   // Read-only views for the wizard and for tests.
   const char* PortName() const { return portName; }
@@ -68,6 +74,7 @@ class CP03 {
 
  private:
   void GiveUpPort();
+  LinkError Realign();
   void Trace(LinkTrace::Kind kind, std::string text = {}, std::uint8_t byte = 0,
              LinkError error = LinkOk) const;
 

@@ -31,6 +31,15 @@ std::uint8_t HexDigit(std::uint32_t digit) {
   return static_cast<std::uint8_t>(digit < 10 ? 0x30 + digit : 0x37 + digit);
 }
 
+// The loader sends its digits as 0-9 and upper-case A-F, nothing else.
+bool IsHexDigit(std::uint32_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+// How many stray bytes a resynchronisation reads past before the identity must begin: late
+// answers of the commands before it, a byte or two each.
+constexpr int kStaleBytesLimit = 32;
+
 }  // namespace
 
 // Calls the loader until it answers 0x81, the time limit runs out (seconds > 0) or an error ends
@@ -150,7 +159,7 @@ LinkError CP03::CheckIdentity() {
   if (!connected) return lastError = LinkNotConnected;
   char identity[4] = {};
   if (ReadIdentity(identity) != LinkOk) return lastError;
-  return lastError = std::strcmp(identity, "P03") == 0 ? LinkOk : LinkWrongIdentity;
+  return lastError = std::strcmp(identity, kLoaderIdentity) == 0 ? LinkOk : LinkWrongIdentity;
 }
 
 LinkError CP03::ReadDeviceType(std::uint32_t& type) {
@@ -239,10 +248,12 @@ LinkError CP03::LeaveProgramming() {
 }
 
 // Repeated from the command byte on until it succeeds, at most retryLimit more times. A wrong
-// answer purges: the loader may still be sending whatever it made of the garbled command. A
-// receive time-out purges too before the command goes again: an answer that comes late would
-// otherwise be read as the answer to the repeat, and every answer after it one command late,
-// so that a later refusal would pass for the acknowledgement of the word after it.
+// answer purges: the loader may still be sending whatever it made of the garbled command.
+// Before any repeat the conversation is brought back in step (Realign): an answer that comes
+// late, after the purge, would otherwise be read as the answer to the repeat, every answer after
+// it one command late, and a word that the loader never took would pass for written on the
+// acknowledgement of the word before it. When the loader cannot be brought back in step the
+// word fails at once, without a repeat, and the update ends with nothing more written.
 LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) {
   if (!connected) return lastError = LinkNotConnected;
   if (loaderState != LoaderProgramming) return lastError = LinkNotProgramming;
@@ -260,16 +271,56 @@ LinkError CP03::WriteProgramWord(std::uint32_t wordAddress, std::uint16_t word) 
       if (result == LinkOk) result = SendHexPair(pair);
     std::uint32_t answer = 0;
     if (result == LinkOk) result = ReadByte(answer);
-    if (result == LinkOk && answer != kAck) {
+    const bool wrongAnswer = result == LinkOk && answer != kAck;
+    if (wrongAnswer) {
       Purge();
       result = LinkBadAnswer;
     }
     lastError = result;
     if (result == LinkOk || attempt >= retryLimit) return lastError;
+    // Only a wrong answer has purged already; a time-out or a failed send purges here.
+    const LinkError inStep = wrongAnswer ? Realign() : Resynchronise();
+    if (inStep != LinkOk) return lastError = inStep;
     ++repairs;
     Trace(LinkTrace::Kind::Repaired, std::string(what) + " again");
-    if (result == LinkTimeout) Purge();  // only the receive times out
   }
+}
+
+// The purge lets whatever the loader still had to say arrive and discards it; what comes even
+// later is read past by Realign.
+LinkError CP03::Resynchronise() {
+  if (!connected) return lastError = LinkNotConnected;
+  if (Purge() != LinkOk) return lastError;
+  return Realign();
+}
+
+// The loader answers commands one at a time and in order: when its identity has come back
+// whole, digit by digit, every byte it sent for an earlier command has arrived before it and
+// has been read past. A stray byte that looks like the identity's first digit only makes the
+// digits after it come one place late, which fails the comparison: never a false match.
+LinkError CP03::Realign() {
+  Trace(LinkTrace::Kind::Command, "identity, to bring the conversation back in step");
+  if (WriteByte(kIdentity) != LinkOk) return lastError;
+  char expected[7] = {};
+  for (int i = 0; i < 3; ++i) {
+    const auto c = static_cast<std::uint8_t>(kLoaderIdentity[i]);
+    expected[2 * i] = static_cast<char>(HexDigit(c / 16));
+    expected[2 * i + 1] = static_cast<char>(HexDigit(c % 16));
+  }
+  std::uint32_t b = 0;
+  for (int stale = 0;; ++stale) {
+    if (ReadByte(b) != LinkOk) return lastError;
+    if (b == static_cast<std::uint8_t>(expected[0])) break;
+    if (stale >= kStaleBytesLimit) return lastError = LinkBadAnswer;
+  }
+  for (int i = 1;; ++i) {
+    if (WriteByte(kAck) != LinkOk) return lastError;
+    if (i == 6) break;
+    if (ReadByte(b) != LinkOk) return lastError;
+    if (b != static_cast<std::uint8_t>(expected[i])) return lastError = LinkBadAnswer;
+  }
+  Trace(LinkTrace::Kind::Repaired, "conversation back in step");
+  return lastError = LinkOk;
 }
 
 LinkError CP03::SendHexPair(std::uint32_t value) {
@@ -277,14 +328,19 @@ LinkError CP03::SendHexPair(std::uint32_t value) {
   return WriteByte(HexDigit(value % 16));
 }
 
-// value changes only when both digits arrived and both acknowledgements went out.
+// value changes only when both digits arrived and both acknowledgements went out. A byte that is
+// not a digit is a wrong answer, never a number: decoded, a garbled digit would hand the checks a
+// value the device never sent (a serial number out of range read as one in range). It is not
+// acknowledged, so the loader does not go on as if it had been understood.
 LinkError CP03::ReceiveHexPair(std::uint32_t& value) {
   if (!connected) return lastError = LinkNotConnected;
   std::uint32_t high = 0;
   std::uint32_t low = 0;
-  if (ReadByte(high) != LinkOk || WriteByte(kAck) != LinkOk || ReadByte(low) != LinkOk ||
-      WriteByte(kAck) != LinkOk)
-    return lastError;
+  if (ReadByte(high) != LinkOk) return lastError;
+  if (!IsHexDigit(high)) return lastError = LinkBadAnswer;
+  if (WriteByte(kAck) != LinkOk || ReadByte(low) != LinkOk) return lastError;
+  if (!IsHexDigit(low)) return lastError = LinkBadAnswer;
+  if (WriteByte(kAck) != LinkOk) return lastError;
   value = DecodeHexPair(high, low);
   return lastError = LinkOk;
 }

@@ -18,6 +18,9 @@ inline constexpr LinkError LinkWrongIdentity = 100020;      // the loader is not
 // Codes of the read-back that orb42-flash asks for (the wizard reads nothing back):
 inline constexpr LinkError LinkCellMismatch = 100021;     // an EEPROM cell reads back otherwise
 inline constexpr LinkError LinkVersionMismatch = 100022;  // the version reads back otherwise
+// The checks read each value that decides whether a device is written twice; two answers that
+// differ mean a line that garbles digits, and nothing it said can be trusted:
+inline constexpr LinkError LinkAnswersDiffer = 100023;
 
 // A system error code (errno on Linux, GetLastError() on Windows) rather than one of the link's
 // own codes above.

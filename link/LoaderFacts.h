@@ -9,6 +9,9 @@
 
 namespace loader {
 
+// The loader this program speaks to calls itself "P03" (three characters, each a hex pair).
+inline constexpr char kLoaderIdentity[] = "P03";
+
 // The loader answers calls at 9600 bit/s and is brought back to it when it is released.
 inline constexpr std::int32_t kCallSpeed = 9600;
 

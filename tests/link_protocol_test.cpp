@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <functional>
+#include <thread>
 
 #include "support/FakeSerialPort.h"
 #include "support/PtyLink.h"
@@ -36,6 +38,11 @@ Bytes ProgramWordBytes(std::uint32_t address, std::uint16_t word) {
 // Connect, Unlock and EnterProgramming, answered.
 Script& ToProgramming(Script& script) {
   return script.Expect({0x80}).Send({0x81}).Expect({0x83}).Send({kAck}).Expect({0x90}).Send({kAck});
+}
+
+// The identity the link asks for to bring the conversation back in step, answered.
+Script& BackInStep(Script& script) {
+  return script.Expect({0x86}).AnswerPair('P').AnswerPair('0').AnswerPair('3');
 }
 
 }  // namespace
@@ -199,9 +206,14 @@ TEST_F(PtyLink, ProgramWordIsRepeatedAfterAWrongAnswerWithAPurge) {
   ToProgramming(script);
   // A wrong answer followed by a stray byte: only the purge keeps the stray byte from being
   // taken as the next attempt's answer.
-  script.Expect(command).Send({0x00, 0x55}).Expect(command).Send({kAck});
-  for (int i = 0; i < 4; ++i) script.Expect(command).Send({0x00});
-  script.Expect(command).Expect(command).Send({kAck});  // silence: a purge, then the repeat
+  script.Expect(command).Send({0x00, 0x55});
+  BackInStep(script).Expect(command).Send({kAck});
+  for (int i = 0; i < 4; ++i) {
+    script.Expect(command).Send({0x00});
+    if (i < 3) BackInStep(script);  // not after the last attempt: nothing follows it
+  }
+  script.Expect(command);  // silence: a purge, back in step, then the repeat
+  BackInStep(script).Expect(command).Send({kAck});
   script.ReleaseConnected();
   peer.Run(script);
 
@@ -228,16 +240,19 @@ TEST_F(PtyLink, ProgramWordIsRepeatedAfterAWrongAnswerWithAPurge) {
 
 // An answer that comes after the read time-out must not be taken for the answer to the repeat:
 // every later answer would be read one command late, and a refused word would pass for the
-// acknowledgement of the next one and never be repeated.
-TEST_F(PtyLink, AnswerThatComesLateIsPurgedBeforeTheWordIsRepeated) {
+// acknowledgement of the next one and never be repeated. Whether it comes during the purge's
+// second or after it, the identity the link asks for next is read past it.
+class LateAnswer : public PtyLink, public ::testing::WithParamInterface<unsigned> {};
+
+TEST_P(LateAnswer, IsReadPastBeforeTheWordIsRepeated) {
   const Bytes first = ProgramWordBytes(0x100, 0x1234);
   const Bytes second = ProgramWordBytes(0x101, 0x5678);
   Script script;
   ToProgramming(script);
-  script.Expect(first).Pause(1400).Send({kAck});  // late: after the host's 1100 ms
-  script.Expect(first).Send({kAck});
+  script.Expect(first).Pause(GetParam()).Send({kAck});  // late: after the host's 1100 ms
+  BackInStep(script).Expect(first).Send({kAck});
   script.Expect(second).Send({0x00});  // refused: must be purged and repeated
-  script.Expect(second).Send({kAck});
+  BackInStep(script).Expect(second).Send({kAck});
   script.ReleaseConnected();
   peer.Run(script);
 
@@ -246,6 +261,51 @@ TEST_F(PtyLink, AnswerThatComesLateIsPurgedBeforeTheWordIsRepeated) {
   ASSERT_EQ(link.EnterProgramming(), LinkOk);
   EXPECT_EQ(link.WriteProgramWord(0x100, 0x1234), LinkOk);
   EXPECT_EQ(link.WriteProgramWord(0x101, 0x5678), LinkOk);
+  EXPECT_EQ(link.Close(), LinkOk);
+  ExpectExactExchange(script);
+}
+
+// 1400 ms: during the purge's pause; 2300 and 3100 ms: after it, while the identity is awaited.
+INSTANTIATE_TEST_SUITE_P(Delays, LateAnswer, ::testing::Values(1400u, 2300u, 3100u));
+
+// An answer later still than the identity's own time-out: the link cannot tell what is in step,
+// so the word fails without a repeat, and nothing more is sent for it.
+TEST_F(PtyLink, LoaderThatStaysSilentThroughTheIdentityFailsTheWordWithoutARepeat) {
+  const Bytes first = ProgramWordBytes(0x100, 0x1234);
+  Script script;
+  ToProgramming(script);
+  script.Expect(first).Pause(4500).Send({kAck});
+  peer.Run(script);
+
+  ASSERT_EQ(link.Connect(1), LinkOk);
+  ASSERT_EQ(link.Unlock(), LinkOk);
+  ASSERT_EQ(link.EnterProgramming(), LinkOk);
+  EXPECT_EQ(link.WriteProgramWord(0x100, 0x1234), LinkTimeout);
+  ASSERT_TRUE(peer.WaitDone());  // the late answer has gone out; what followed is recorded
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  Bytes sent = script.ExpectedHostBytes();
+  sent.push_back(0x86);
+  EXPECT_EQ(peer.HostBytes(), sent) << "the identity, then nothing";
+}
+
+// A byte that is not a hex digit is a wrong answer, never part of a number; it is not
+// acknowledged.
+TEST_F(PtyLink, AnswerDigitOutsideTheHexDigitsIsAWrongAnswer) {
+  Script script;
+  script.Expect({0x80}).Send({0x81});
+  script.Expect({0x87}).Send({'G'});
+  script.Expect({0x87}).Send({'0'}).Expect({kAck}).Send({'a'});
+  script.Expect({0x87}).AnswerPair(1);
+  script.ReleaseConnected();
+  peer.Run(script);
+
+  ASSERT_EQ(link.Connect(1), LinkOk);
+  std::uint32_t type = 7;
+  EXPECT_EQ(link.ReadDeviceType(type), LinkBadAnswer);
+  EXPECT_EQ(link.ReadDeviceType(type), LinkBadAnswer);
+  EXPECT_EQ(type, 7u) << "a bad answer leaves the value alone";
+  EXPECT_EQ(link.ReadDeviceType(type), LinkOk);
+  EXPECT_EQ(type, 1u);
   EXPECT_EQ(link.Close(), LinkOk);
   ExpectExactExchange(script);
 }

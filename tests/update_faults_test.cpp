@@ -15,11 +15,12 @@ namespace {
 using sim::FaultKind;
 using sim::FaultTarget;
 
-// Command bytes of one clean update, counted from 1: the call, identity, type, four reads of the
-// serial number, two of the version, unlock, programming, 983 words, then the two version cells.
-constexpr unsigned kCallCommand = 1, kIdentityCommand = 2, kTypeCommand = 3, kSerialCommand = 4,
-                   kVersionCommand = 8, kUnlockCommand = 10, kProgrammingCommand = 11,
-                   kMinorVersionCommand = 995, kMajorVersionCommand = 996;
+// Command bytes of one clean update, counted from 1: the call, identity, the type twice, the
+// serial number's four cells twice, the version's two cells twice, unlock, programming, then the
+// 983 words and the two version cells (aimed at by their own ordinals).
+constexpr unsigned kIdentityCommand = 2, kTypeCommand = 3, kSerialCommand = 5,
+                   kVersionCommand = 13, kUnlockCommand = 17, kProgrammingCommand = 18;
+constexpr unsigned kMinorVersionCell = 1, kMajorVersionCell = 2;  // EEPROM writes
 
 struct Case {
   const char* behaviour;
@@ -36,10 +37,14 @@ const Case kCases[] = {
     {"no identity",
      {{FaultKind::Silence, FaultTarget::Command, kIdentityCommand}},
      {WM_LINK_FAILED}},
-    {"a garbled identity is refused as another device",
+    // A digit garbled into another digit: read again, the identity is "P03" after all. The
+    // device is not called another one; the line is at fault.
+    {"a garbled identity is a transmission failure, not another device",
      {{FaultKind::WrongByte, FaultTarget::Command, kIdentityCommand}},
-     {WM_DEVICE_REFUSED},
-     RefusedIdentity},
+     {WM_LINK_FAILED}},
+    {"a garbled serial number digit is a transmission failure",
+     {{FaultKind::WrongByte, FaultTarget::Command, kSerialCommand + 2}},
+     {WM_LINK_FAILED}},
     {"no device type",
      {{FaultKind::Silence, FaultTarget::Command, kTypeCommand}},
      {WM_LINK_FAILED}},
@@ -72,14 +77,16 @@ const Case kCases[] = {
       {FaultKind::WrongByte, FaultTarget::ProgramWord, 302}},
      {}},
     {"cable unplugged at the minor version cell",
-     {{FaultKind::HangUp, FaultTarget::Command, kMinorVersionCommand}},
+     {{FaultKind::HangUp, FaultTarget::EepromWrite, kMinorVersionCell}},
      {WM_LINK_FAILED}},
-    // The minor cell is written first: the device already reads 1.5 with every word in place,
-    // and the next attempt is told, truly, that the update is installed.
-    {"cable unplugged at the major version cell",
-     {{FaultKind::HangUp, FaultTarget::Command, kMajorVersionCommand}},
-     {WM_LINK_FAILED, WM_DEVICE_REFUSED},
-     RefusedVersion},
+    // The minor cell is written first: the device already reads 1.5 with every word in place.
+    // The wizard calls it again, reads the version back, and the update is done.
+    {"cable unplugged at the major version cell is an update done",
+     {{FaultKind::HangUp, FaultTarget::EepromWrite, kMajorVersionCell}},
+     {}},
+    {"a late answer to the minor version cell is an update done",
+     {{FaultKind::Late, FaultTarget::EepromWrite, kMinorVersionCell, 2300}},
+     {}},
 };
 
 std::vector<int> Outcomes(const std::vector<testsupport::PostedMessage>& messages) {
@@ -158,7 +165,7 @@ TEST(UpdateFaultsConnect, CableUnpluggedBetweenTwoCallsIsFoundAgain) {
 
 TEST(UpdateFaultsVersion, FailedVersionWriteIsReportedNotCelebrated) {
   sim::Options options;
-  options.faults = {{FaultKind::WrongByte, FaultTarget::Command, kMinorVersionCommand}};
+  options.faults = {{FaultKind::WrongByte, FaultTarget::EepromWrite, kMinorVersionCell}};
   testsupport::SimWizard w(options);
   TFormMj& f = w.Form();
   w.GoToStep7();

@@ -49,10 +49,12 @@ struct Verdict {
 };
 
 // The checks, in the order an update runs them on a connected loader. Each sends its own
-// commands and no other; the out values hold what was read, also when the verdict refuses.
+// commands and no other; the out values hold what was read, also when the verdict refuses. A
+// value that decides whether the device is written (type, serial number, version) is read twice,
+// and two answers that differ fail with LinkAnswersDiffer; an identity other than "P03" is read
+// twice too before the device is refused as another one.
 Verdict CheckIdentity(CP03& link);
-// The same, and the three characters the loader gave (for a report): "P03" when it passed; a
-// refused loader is asked once more for its identity, since the check itself keeps it to itself.
+// The same, and the three characters the loader gave (for a report): "P03" when it passed.
 Verdict CheckIdentity(CP03& link, std::string& identity);
 Verdict CheckDeviceType(CP03& link, std::uint32_t& type);
 Verdict CheckSerialNumber(CP03& link, std::uint32_t& serialNumber);

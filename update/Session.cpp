@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/Clock.h"
+
 namespace update {
 
 namespace {
@@ -41,6 +43,7 @@ void Session::Restart() {
   recordsDone_ = 0;
   repairsAtStart_ = link_.Repairs();
   cellsWritten_.clear();
+  versionAfter_ = {};
 }
 
 void Session::SetImage(const FirmwareRecord* image) {
@@ -105,9 +108,8 @@ SessionEvent Session::Check() {
   switch (CheckStage) {
     case kCheckIdentity: {
       std::string identity;
-      const Verdict v =
-          options_.readRefusedIdentity ? CheckIdentity(link_, identity) : CheckIdentity(link_);
-      if (!LinkBroke(v)) facts_.identity = v.Passed() ? std::string("P03") : identity;
+      const Verdict v = CheckIdentity(link_, identity);
+      if (!LinkBroke(v)) facts_.identity = identity;
       if (!v.Passed()) return Over(v, kCheckIdentity);
       CheckStage = kCheckDeviceType;
       return Event(SessionEvent::Kind::Checked, kCheckIdentity);
@@ -175,9 +177,14 @@ SessionEvent Session::Record() {
   if (i < 0 || static_cast<std::size_t>(i) >= recordCount_ || RecordTable[i] == nullptr)
     return Over(Verdict::Fail(LinkOk));
   const DecodedRecord decoded = DecodeRecord(RecordTable[i]);
-  // The version goes in only once every cell the image wrote holds what was written.
-  if (options_.verify && decoded.recordType == 1) {
-    if (const Verdict cells = VerifyCells(); !cells.Passed()) return Over(cells);
+  if (decoded.recordType == 1) {
+    // The version goes in only once every cell the image wrote holds what was written.
+    if (options_.verify) {
+      if (const Verdict cells = VerifyCells(); !cells.Passed()) return Over(cells);
+    }
+    const Verdict verdict = WriteVersion();
+    if (verdict.Passed()) recordsDone_ = static_cast<std::size_t>(i) + 1;
+    return Over(verdict);
   }
   const RecordResult result = ProgramRecord(link_, RecordTable[i], options_.stop);
   written_ += result.written;
@@ -187,7 +194,6 @@ SessionEvent Session::Record() {
       cellsWritten_.emplace_back(EepromCellOf(decoded.wordAddress + k), decoded.EepromByte(k));
   }
   recordsDone_ = static_cast<std::size_t>(i) + 1;
-  if (result.endOfImage) return Over(options_.verify ? VerifyVersion() : Verdict::Pass());
   return Event(SessionEvent::Kind::Programmed);
 }
 
@@ -200,6 +206,24 @@ Verdict Session::VerifyCells() {
   return Verdict::Pass();
 }
 
+// Every word of the image has its own acknowledgement by now. From the first byte of the version
+// on, the cells may hold the old version, the new one or a mix (the minor cell goes first, so a
+// 1.x device already reads 1.5 after it): whatever fails, what the device holds is read back.
+Verdict Session::WriteVersion() {
+  versionAfter_ = {VersionCells::Kind::Unknown};
+  Verdict verdict = Verdict::Pass();
+  if (link_.WriteVersion(loader::kNewVersionMajor, loader::kNewVersionMinor) != LinkOk)
+    verdict = Verdict::Fail(link_.LastError());
+  else if (options_.verify)
+    verdict = VerifyVersion();
+  if (!verdict.Passed() && verdict.error != LinkVersionMismatch)
+    verdict = ReadBackVersion(verdict);
+  if (verdict.Passed())
+    versionAfter_ = {VersionCells::Kind::Written, loader::kNewVersionMajor,
+                     loader::kNewVersionMinor};
+  return verdict;
+}
+
 // A version that reads back otherwise is written once more: left as it is, it could read as a
 // version newer than this one, and the device would never be offered the update again.
 Verdict Session::VerifyVersion() {
@@ -208,12 +232,50 @@ Verdict Session::VerifyVersion() {
     if (link_.ReadVersion(major, minor) != LinkOk) return Verdict::Fail(link_.LastError());
     if (major == loader::kNewVersionMajor && minor == loader::kNewVersionMinor)
       return Verdict::Pass();
+    versionAfter_ = {VersionCells::Kind::ReadBack, major, minor};
     if (attempt > 0) return Verdict::Fail(LinkVersionMismatch);
     link_.NoteRepair("version read back as " + std::to_string(major) + "." + std::to_string(minor) +
                      ", written again");
     if (link_.WriteVersion(loader::kNewVersionMajor, loader::kNewVersionMinor) != LinkOk)
       return Verdict::Fail(link_.LastError());
   }
+}
+
+// After a failure while the version was written: the version as the device holds it, read twice
+// on a line that is back in step. The new version there is an update done (the failure only
+// took an acknowledgement, or a cell that already held its value); anything else leaves the
+// failure's verdict, with what was read, or the version unknown when nothing could be read.
+Verdict Session::ReadBackVersion(const Verdict& failure) {
+  if (!BackInStep(failure.error)) return failure;
+  std::uint32_t major = 0, minor = 0;
+  // Read as the check reads it, twice; the check refuses 1.5, which is a good read here.
+  if (CheckVersion(link_, major, minor).kind == Verdict::Kind::LinkFailed) return failure;
+  versionAfter_ = {VersionCells::Kind::ReadBack, major, minor};
+  if (major != loader::kNewVersionMajor || minor != loader::kNewVersionMinor) return failure;
+  link_.NoteRepair("version read back as " + std::to_string(major) + "." + std::to_string(minor) +
+                   " after the failure of its write: the device is updated");
+  return Verdict::Pass();
+}
+
+// On a line that still answers, a resynchronisation; on one that broke off (a cable pulled out
+// and plugged back in), the port opened afresh and the device called again, first at the speed
+// it was left at, then at the call speed. The device keeps its memories meanwhile.
+bool Session::BackInStep(LinkError failure) {
+  if (link_.IsOpen() && link_.Connected() && !IsSystemError(failure))
+    return link_.Resynchronise() == LinkOk;
+  constexpr std::uint64_t kReopenMs = 1500;
+  link_.Close();
+  const std::uint64_t end = platform::TickCount() + kReopenMs;
+  while (link_.Open() != LinkOk) {
+    if (platform::TickCount() >= end) return false;
+    platform::SleepMs(250);
+  }
+  for (const std::int32_t speed : {speed_, loader::kCallSpeed}) {
+    link_.SetSpeed(speed);
+    if (link_.Connect(1) == LinkOk) return true;
+    if (speed == loader::kCallSpeed) break;
+  }
+  return false;
 }
 
 SessionEvent Session::Finish() {

@@ -24,15 +24,13 @@ struct SessionOptions {
   std::int32_t speed = loader::kCallSpeed;
   const FirmwareRecord* image = nullptr;  // the slots of the image; nullptr: the embedded one
   StopRequested stop;                     // asked between two words of a record
-  // A loader that is not "P03" is asked once more for its identity, for a report; the wizard
-  // only needs to know that it is another one.
-  bool readRefusedIdentity = false;
   // Everything the link does while the session has it (orb42-flash --verbose); empty: nothing.
   LinkTraceHook trace;
   // Read back what can be read: before the version is written, every EEPROM cell the image
   // wrote (a difference fails the update, and the version stays the old one); after it, the
   // version (written once more if it reads back otherwise). The loader cannot read program
-  // memory: program words are not read back.
+  // memory: program words are not read back. (Whatever this says, a failure while the version
+  // is being written is always followed by a read-back of the version: see VersionAfter.)
   bool verify = false;
 };
 
@@ -98,6 +96,12 @@ class Session {
   std::int32_t Speed() const { return speed_; }
   bool SpeedRefused() const { return speedRefused_; }
   std::uint32_t Written() const { return written_; }        // program words and EEPROM cells
+  // What the version cells hold now, as far as the session knows. Once every word of the image
+  // has been acknowledged, a failure while the version is written (a time-out, a wrong answer, a
+  // line that broke off) does not end the update on its own: the version is read back (on a
+  // line brought back in step, or after calling the device again), and a device that reads the
+  // new version is updated; otherwise the verdict is the failure's, with what was read.
+  const VersionCells& VersionAfter() const { return versionAfter_; }
   std::size_t RecordsDone() const { return recordsDone_; }  // records programmed
   // The link's repairs since the last Restart: words sent again, calls on a port given up.
   std::uint32_t Repairs() const { return link_.Repairs() - repairsAtStart_; }
@@ -116,7 +120,10 @@ class Session {
   SessionEvent Finish();
   SessionEvent Over(const Verdict& verdict, std::uint32_t check = kCheckIdentity);
   Verdict VerifyCells();
+  Verdict WriteVersion();
   Verdict VerifyVersion();
+  Verdict ReadBackVersion(const Verdict& failure);
+  bool BackInStep(LinkError failure);
 
   CP03& link_;
   SessionOptions options_;
@@ -129,6 +136,7 @@ class Session {
   std::size_t recordsDone_ = 0;
   std::uint32_t repairsAtStart_ = 0;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> cellsWritten_;  // cell, value
+  VersionCells versionAfter_;
 };
 
 }  // namespace update

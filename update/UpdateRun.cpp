@@ -52,6 +52,7 @@ class Run {
     }
     result_.updateMs = answered ? Now() - answeredAt : 0;
     result_.repairs = session_.Repairs();
+    result_.versionAfter = session_.VersionAfter();
     return result_;
   }
 
@@ -64,7 +65,6 @@ class Run {
     out.stop = options.stop;
     out.trace = options.trace;
     out.verify = options.verify;
-    out.readRefusedIdentity = true;  // the report names what another loader calls itself
     return out;
   }
 

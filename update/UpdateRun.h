@@ -46,6 +46,9 @@ struct RunResult {
   LinkError error = LinkOk;             // PortFailed, LinkFailed
   Stage stage = Stage::Calling;         // the stage the run ended in, before the finish
   DeviceFacts device;
+  // The version cells at the end: untouched (the device keeps device's version), the new
+  // version, what a read-back found after a failure while they were written, or unknown.
+  VersionCells versionAfter;
   bool programmingBegun = false;  // program words or EEPROM cells were written
   std::int32_t speed = 9600;      // the line speed of the programming
   bool speedRefused = false;      // the loader refused the faster line: programmed at 9600
