@@ -44,8 +44,9 @@ std::string ExitCodeTable() {
        "       occupé par un autre programme)\n"
        "  7    problème de transmission pendant les vérifications ou la programmation :\n"
        "       l'appareil garde une version qui permet de le mettre à jour à nouveau\n"
-       "  8    une ligne du journal --log n'a pas pu être écrite (disque plein) : le\n"
-       "       résultat de chaque appareil est dans la sortie\n"
+       "  8    une ligne du journal --log, ou de la sortie, n'a pas pu être écrite\n"
+       "       (disque plein, sortie fermée) : le résultat de chaque appareil est dans\n"
+       "       l'autre\n"
        "  130  Ctrl-C a arrêté un appareil avant la fin (avec --loop, Ctrl-C entre deux\n"
        "       appareils est la fin normale)\n",
        "Exit status (several devices: the highest; 130 overrides):\n"
@@ -58,8 +59,8 @@ std::string ExitCodeTable() {
        "       program)\n"
        "  7    transmission failure during the checks or the programming: the device keeps\n"
        "       a version that lets it be updated again\n"
-       "  8    a line of the --log file could not be written (a full disk): each device's\n"
-       "       outcome is on the output\n"
+       "  8    a line of the --log file, or of the output, could not be written (a full\n"
+       "       disk, a closed output): each device's outcome is in the other one\n"
        "  130  Ctrl-C stopped a device before it was done (with --loop, Ctrl-C between two\n"
        "       devices ends normally)\n"});
 }

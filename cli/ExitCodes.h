@@ -16,7 +16,7 @@ enum ExitCode : int {
   kExitNoAnswer = 5,       // a device did not answer within --wait
   kExitPortFailed = 6,     // a port could not be used: missing, permission, held elsewhere
   kExitTransmission = 7,   // the line failed during the checks or the programming
-  kExitLogFailed = 8,      // a line of the --log file could not be written
+  kExitLogFailed = 8,      // a line of the --log file, or of the output, could not be written
   kExitInterrupted = 130,  // Ctrl-C stopped a device before it was done
 };
 

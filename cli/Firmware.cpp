@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/Messages.h"
 #include "platform/Sha256.h"
 #include "update/HexValidate.h"
 
@@ -19,14 +20,15 @@ constexpr std::streamoff kMaxFileBytes = 1 << 20;
 
 }  // namespace
 
-LoadedFirmware LoadFirmware(const std::string& path) {
+LoadedFirmware LoadFirmware(const std::string& file) {
   LoadedFirmware firmware;
+  const std::string path = Shown(file);  // for the messages: a name may carry anything
   std::error_code ec;
-  if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+  if (std::filesystem::exists(file, ec) && !std::filesystem::is_regular_file(file, ec)) {
     firmware.messages.push_back(path + ": error: not a firmware file (not a regular file)");
     return firmware;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(file, std::ios::binary);
   if (!in) {
     firmware.messages.push_back(path + ": error: cannot read the firmware file (" +
                                 std::strerror(errno) + ")");

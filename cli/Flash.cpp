@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include "cli/Worker.h"
 #include "link/LoaderFacts.h"
 #include "platform/SerialDeviceMap.h"
+#include "platform/SystemError.h"
 #include "update/FirmwareRecord.h"
 
 namespace flash {
@@ -97,11 +99,12 @@ int CheckFile(const Job& job) {
            "cellules d'EEPROM, puis la version {6}",
            "{0}: {1} records: {2} program words (words {3} to {4}), {5} EEPROM cells, "
            "then version {6}"},
-          {job.firmware, std::to_string(firmware.records), std::to_string(firmware.programWords),
-           std::to_string(firmware.firstProgramWord), std::to_string(firmware.lastProgramWord),
-           std::to_string(firmware.eepromCells), version})
+          {Shown(job.firmware), std::to_string(firmware.records),
+           std::to_string(firmware.programWords), std::to_string(firmware.firstProgramWord),
+           std::to_string(firmware.lastProgramWord), std::to_string(firmware.eepromCells), version})
           .c_str(),
-      Say({"{0} : SHA-256 {1}", "{0}: SHA-256 {1}"}, {job.firmware, firmware.sha256}).c_str());
+      Say({"{0} : SHA-256 {1}", "{0}: SHA-256 {1}"}, {Shown(job.firmware), firmware.sha256})
+          .c_str());
   return kExitUpdated;
 }
 
@@ -133,7 +136,7 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
     if (same != ports.end()) {
       code = Fail(s, kExitUsage,
                   Say({"« {0} » nomme {1} une seconde fois", "'{0}' names {1} a second time"},
-                      {argument, port->ComLabel()}));
+                      {Shown(argument), port->ComLabel()}));
       return std::nullopt;
     }
     ports.push_back(*port);
@@ -240,9 +243,27 @@ bool JsonAsked(int argc, const char* const* argv) {
   return false;
 }
 
-}  // namespace
+// What was printed must have reached the output: a full disk or a closed output would otherwise
+// end the run with the status of the devices and no word of the results lost. Said on stderr,
+// and the status is the one of a lost log line.
+int CheckOutput(int code, bool outputOpen) {
+  errno = 0;
+  std::cout.flush();  // the same buffer as stdout's: its failure sets errno
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = OutputError() != 0 ? OutputError() : errno;
+  if (outputOpen && flushed && OutputError() == 0 && !std::ferror(stdout) && !std::cout.fail())
+    return code;
+  Error(Say({"la sortie n'a pas pu être écrite ({0}) : des résultats ont été perdus ; le "
+             "résultat de chaque appareil est dans le journal --log s'il y en a un",
+             "the output could not be written ({0}): results were lost; each device's result is "
+             "in the --log file if there is one"},
+            {!outputOpen  ? Say({"la sortie standard est fermée", "the standard output is closed"})
+             : error != 0 ? platform::SystemMessage(error)
+                          : Say({"erreur d'écriture", "write error"})}));
+  return MostSerious(static_cast<ExitCode>(code), kExitLogFailed);
+}
 
-int Main(int argc, const char* const* argv) {
+int Run(int argc, const char* const* argv) {
   SetLanguage(LanguageOf(argc, argv));
   Job job;
   std::ostringstream errors;
@@ -259,6 +280,13 @@ int Main(int argc, const char* const* argv) {
   if (job.command == Command::List) return List(job);
   if (job.command == Command::Check) return CheckFile(job);
   return Work(job);
+}
+
+}  // namespace
+
+int Main(int argc, const char* const* argv) {
+  const bool outputOpen = terminal::GuardStandardStreams();
+  return CheckOutput(Run(argc, argv), outputOpen);
 }
 
 }  // namespace flash

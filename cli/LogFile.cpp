@@ -1,12 +1,9 @@
 #include "cli/LogFile.h"
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "cli/Words.h"
+#include "platform/SystemError.h"
 
 #ifndef ORB42_VERSION
 #define ORB42_VERSION "unknown"
@@ -33,26 +30,19 @@ const std::vector<const char*>& Columns() {
   return columns;
 }
 
-// The first line of an existing regular file, without its line end, read up to a header's
-// length and a little more; empty for a new or empty file, and for anything that is not a
-// regular file (/dev/null, /dev/full, a pipe), which has no header to keep.
-std::string FirstLine(const std::string& path) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return {};
-  std::ifstream in(path, std::ios::binary);
-  std::string line(512, '\0');
-  in.read(line.data(), static_cast<std::streamsize>(line.size()));
-  line.resize(static_cast<std::size_t>(in.gcount()));
-  line = line.substr(0, line.find('\n'));
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+
+// The first line of what a file holds, without a byte-order mark and its line end.
+std::string FirstLine(const std::string& head) {
+  std::string line = head.substr(0, head.find('\n'));
+  if (line.rfind(kByteOrderMark, 0) == 0) line.erase(0, 3);
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
 
 }  // namespace
 
-LogFile::~LogFile() {
-  if (file_) std::fclose(file_);
-}
+LogFile::~LogFile() = default;
 
 std::string LogFile::Header(char separator) {
   std::string header;
@@ -64,55 +54,67 @@ std::string LogFile::Header(char separator) {
 bool LogFile::Open(const Job& job, std::string* error) {
   const std::string& path = job.log;
   separator_ = job.logSeparator;
-  const std::string first = FirstLine(path);
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    file_.Close();
+    return false;
+  };
+  platform::AppendFile::Refusal refusal = platform::AppendFile::Refusal::None;
+  if (const int code = file_.Open(path, &refusal); code != 0) {
+    return fail(
+        Say({"impossible d'ouvrir le journal {0} : {1}", "cannot open the log file {0}: {1}"},
+            {Shown(path), platform::SystemMessage(code)}));
+  }
+  if (refusal == platform::AppendFile::Refusal::PlantedLink) {
+    return fail(Say({"le journal {0} est un lien symbolique d'un autre utilisateur dans un dossier "
+                     "où chacun peut écrire : il peut mener à n'importe quel fichier ; nommez un "
+                     "fichier à vous",
+                     "the log file {0} is another user's symbolic link in a folder that everyone "
+                     "may write to: it may lead to any file; name a file of your own"},
+                    {Shown(path)}));
+  }
+  if (refusal == platform::AppendFile::Refusal::NoReader) {
+    return fail(Say({"personne ne lit le tube {0} : lancez d'abord ce qui le lit",
+                     "nobody reads the pipe {0}: start what reads it first"},
+                    {Shown(path)}));
+  }
+  const std::string head = file_.Head(600);
+  const std::string first = FirstLine(head);
   if (!first.empty()) {
     if (first == Header(',')) {
       separator_ = ',';
     } else if (first == Header(';')) {
       separator_ = ';';
     } else {
-      if (error)
-        *error = Say({"le journal {0} a d'autres colonnes (d'un ancien orb42-flash ?) : nommez un "
-                      "nouveau fichier, pour qu'aucun fichier ne mélange deux sortes de lignes",
-                      "the log file {0} has other columns (an older orb42-flash's?): name a new "
-                      "file, so that no file mixes two kinds of line"},
-                     {path});
-      return false;
+      return fail(Say({"le journal {0} a d'autres colonnes (d'un ancien orb42-flash ?) : nommez un "
+                       "nouveau fichier, pour qu'aucun fichier ne mélange deux sortes de lignes",
+                       "the log file {0} has other columns (an older orb42-flash's?): name a new "
+                       "file, so that no file mixes two kinds of line"},
+                      {Shown(path)}));
     }
   }
-  file_ = std::fopen(path.c_str(), "a");
-  if (!file_) {
-    if (error)
-      *error =
-          Say({"impossible d'ouvrir le journal {0} : {1}", "cannot open the log file {0}: {1}"},
-              {path, std::strerror(errno)});
-    return false;
+  lineEndFirst_ = !file_.EndsWithLineEnd();
+  // A new file (or what is not a file: a pipe, a terminal) gets the header; only a file gets the
+  // mark, which a program reading a pipe would not expect.
+  if (head.empty()) {
+    const std::string mark = file_.Regular() ? kByteOrderMark : "";
+    if (const int code = Write(mark + Header(separator_)); code != 0) {
+      return fail(Say({"impossible d'écrire dans le journal {0} : {1}",
+                       "cannot write to the log file {0}: {1}"},
+                      {Shown(path), platform::SystemMessage(code)}));
+    }
   }
-  std::fseek(file_, 0, SEEK_END);
-  if (std::ftell(file_) == 0 && !Write(Header(separator_))) {
-    if (error)
-      *error = Say({"impossible d'écrire dans le journal {0} : {1}",
-                    "cannot write to the log file {0}: {1}"},
-                   {path, std::strerror(errno)});
-    std::fclose(file_);
-    file_ = nullptr;
-    return false;
-  }
-  path_ = path;
-  firmware_ = job.firmware.empty() ? "built-in" : job.firmware;
+  path_ = Shown(path);
+  firmware_ = job.firmware.empty() ? "built-in" : Shown(job.firmware);
   firmwareSha256_ = job.firmwareSha256;
   return true;
 }
 
-// The whole line reaches the system or the call fails: a full disk shows at the flush.
-bool LogFile::Write(const std::string& line) {
-  const bool written = std::fprintf(file_, "%s\n", line.c_str()) >= 0;
-  const bool flushed = std::fflush(file_) == 0;
-  const bool ok = written && flushed && !std::ferror(file_);
-  const int error = errno;
-  std::clearerr(file_);  // the next line tries again
-  errno = error;
-  return ok;
+// The whole line, or nothing of it.
+int LogFile::Write(const std::string& line) {
+  const int code = file_.Append((lineEndFirst_ ? "\n" : "") + line + "\n");
+  if (code == 0) lineEndFirst_ = false;
+  return code;
 }
 
 std::size_t LogFile::LinesLost() const {
@@ -120,7 +122,11 @@ std::size_t LogFile::LinesLost() const {
   return linesLost_;
 }
 
-std::string LogFile::CsvField(const std::string& text, char separator) {
+// A field that a spreadsheet would take for a formula (=, +, -, @ first: a port named by a link
+// called "=HYPERLINK(...)") gets an apostrophe in front, which the spreadsheet shows as text.
+std::string LogFile::CsvField(const std::string& raw, char separator) {
+  const std::string text =
+      !raw.empty() && std::string("=+-@").find(raw.front()) != std::string::npos ? "'" + raw : raw;
   if (text.find_first_of(std::string("\"\r\n") + separator) == std::string::npos) return text;
   std::string out = "\"";
   for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -152,14 +158,15 @@ bool LogFile::Append(const Port& port, const DeviceReport& report, std::string* 
   for (const std::string& field : fields)
     line += (line.empty() ? "" : std::string(1, separator_)) + CsvField(field, separator_);
   std::lock_guard lock(mutex_);
-  if (!file_) return true;
-  if (Write(line)) return true;
+  if (!file_.IsOpen()) return true;
+  const int code = Write(line);
+  if (code == 0) return true;
   ++linesLost_;
   if (error)
     *error =
         Say({"impossible d'écrire dans le journal {0} ({1}) : la ligne de {2} est perdue : {3}",
              "cannot write to the log file {0} ({1}): the line of {2} is lost: {3}"},
-            {path_, std::strerror(errno), WhoText(port.Label(), r.device), line});
+            {path_, platform::SystemMessage(code), WhoText(port.Label(), r.device), line});
   return false;
 }
 

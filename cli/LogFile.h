@@ -3,12 +3,12 @@
 // log survives an interrupted run. The columns are Header()'s; the separator is a comma, or a
 // semicolon (with a decimal comma in the seconds) for a spreadsheet of a country that writes
 // decimals with a comma, since such a spreadsheet reads only semicolons as column breaks.
-#include <cstdio>
 #include <mutex>
 #include <string>
 
 #include "cli/Job.h"
 #include "cli/Messages.h"
+#include "platform/AppendFile.h"
 
 namespace flash {
 
@@ -19,16 +19,21 @@ class LogFile {
   LogFile(const LogFile&) = delete;
   LogFile& operator=(const LogFile&) = delete;
 
-  // Opens job.log for appending; a new or empty file gets the header line first, written with
-  // job.logSeparator. A file that already has a header keeps its own separator; one whose first
-  // line is another header (an older orb42-flash's columns) is refused, so that no file ever
-  // mixes two kinds of line. false with *error (the system's message) when it cannot.
+  // Opens job.log for appending; a new or empty file gets a UTF-8 byte-order mark (so that a
+  // spreadsheet opened by a double click reads the accents right) and the header line first,
+  // written with job.logSeparator. A file that already has a header (with or without the mark)
+  // keeps its own separator; one whose first line is another header (an older orb42-flash's
+  // columns) is refused, so that no file ever mixes two kinds of line. A file whose last line
+  // was left half-written (by another program, or an older orb42-flash) gets the next line on a
+  // line of its own. false with *error (the system's message) when it cannot; it never waits
+  // (a FIFO that nobody reads is refused at once), and a symbolic link that another user planted
+  // in a shared folder is refused.
   bool Open(const Job& job, std::string* error);
   // One line for the device; safe from any thread. false with *error (the system's message and
-  // the line that was lost) when the line could not be written, a full disk for instance.
+  // the line that was lost) when the line could not be written, a full disk for instance: then
+  // nothing of it is left in the file.
   bool Append(const Port& port, const DeviceReport& report, std::string* error);
   std::size_t LinesLost() const;
-  char Separator() const { return separator_; }
 
   // A field quoted when it must be (the separator, a quote, a line end).
   static std::string CsvField(const std::string& text, char separator = ',');
@@ -36,10 +41,11 @@ class LogFile {
   static std::string Header(char separator = ',');
 
  private:
-  bool Write(const std::string& line);
+  int Write(const std::string& line);
 
   mutable std::mutex mutex_;
-  std::FILE* file_ = nullptr;
+  platform::AppendFile file_;
+  bool lineEndFirst_ = false;  // the file ends with half a line: start the next one afresh
   std::string path_;
   char separator_ = ',';
   std::string firmware_, firmwareSha256_;

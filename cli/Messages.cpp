@@ -150,7 +150,7 @@ void AddOtherReaders(const std::vector<std::string>& readers, [[maybe_unused]] c
                      DeviceReport& out) {
   if (!readers.empty()) {
     std::string names;
-    for (const std::string& reader : readers) names += (names.empty() ? "" : ", ") + reader;
+    for (const std::string& reader : readers) names += (names.empty() ? "" : ", ") + Shown(reader);
     out.cause += Say(
         {" ; un autre programme lit ce port : {0}", "; another program is reading this port: {0}"},
         {names});
@@ -192,12 +192,12 @@ void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
     // The version's cells were being written when the line failed, and could not be read back:
     // the device may hold the old version or the new one.
     out.line += Say({" (version de l'appareil inconnue)", " (the device's version is unknown)"});
-    out.remedy =
-        Say({"la version de l'appareil n'a pas pu être relue : éteignez-le et rallumez-le, "
-             "vérifiez le câble et relancez la mise à jour : il sera mis à jour, ou dit déjà en {0}",
-             "the device's version could not be read back: switch it off and on, check the cable "
-             "and run the update again: it is updated, or found to have {0} already"},
-            {NewVersion()});
+    out.remedy = Say(
+        {"la version de l'appareil n'a pas pu être relue : éteignez-le et rallumez-le, "
+         "vérifiez le câble et relancez la mise à jour : il sera mis à jour, ou dit déjà en {0}",
+         "the device's version could not be read back: switch it off and on, check the cable "
+         "and run the update again: it is updated, or found to have {0} already"},
+        {NewVersion()});
   } else if (r.programmingBegun) {
     out.line +=
         Say({" (non mis à jour, peut l'être à nouveau)", " (not updated, can be updated again)"});
@@ -298,6 +298,58 @@ std::string Printable(const std::string& raw) {
   return out;
 }
 
+namespace {
+
+// The length of the UTF-8 sequence that starts text[i] and its code point, or 0 when it is not a
+// valid one (a stray continuation byte, a sequence cut short, an overlong form, a surrogate).
+std::size_t Utf8Sequence(const std::string& text, std::size_t i, char32_t& code) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  std::size_t length = lead < 0x80                   ? 1
+                       : lead >= 0xC2 && lead < 0xE0 ? 2
+                       : lead >= 0xE0 && lead < 0xF0 ? 3
+                       : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                     : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  code = length == 1 ? lead : lead & (0xFF >> (length + 1));
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (byte(i + k) & 0x3F);
+  }
+  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+  if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool Hidden(char32_t code) {
+  return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C ||
+         (code >= 0x200E && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
+         (code >= 0x2066 && code <= 0x2069);
+}
+
+}  // namespace
+
+std::string Shown(const std::string& raw) {
+  std::string out;
+  for (std::size_t i = 0; i < raw.size();) {
+    char32_t code = 0;
+    const std::size_t length = Utf8Sequence(raw, i, code);
+    if (length > 0 && !Hidden(code)) {
+      out.append(raw, i, length);
+      i += length;
+      continue;
+    }
+    const std::size_t bad = length > 0 ? length : 1;
+    for (std::size_t k = 0; k < bad; ++k) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(raw[i + k]));
+      out += escaped;
+    }
+    i += bad;
+  }
+  return out;
+}
+
 std::string LinkErrorText(LinkError error) {
   switch (error) {
     case LinkOk:
@@ -332,8 +384,9 @@ std::string LinkErrorText(LinkError error) {
       return Say({"la version relue n'est pas {0}", "the version read back is not {0}"},
                  {NewVersion()});
     case LinkAnswersDiffer:
-      return Say({"l'appareil a donné deux réponses différentes à la même question (ligne perturbée ?)",
-                  "the device gave two different answers to the same question (a noisy line?)"});
+      return Say(
+          {"l'appareil a donné deux réponses différentes à la même question (ligne perturbée ?)",
+           "the device gave two different answers to the same question (a noisy line?)"});
     default:
       break;
   }

@@ -46,6 +46,12 @@ std::string SerialText(const update::DeviceFacts& facts);
 std::string WhoText(const std::string& label, const update::DeviceFacts& facts);
 // A device's bytes made safe to print: printable ASCII kept, anything else as \xNN.
 std::string Printable(const std::string& raw);
+// A text from outside the program (another process's name, a port or file name as typed, a path)
+// made safe to show on a terminal and in a spreadsheet: valid UTF-8 kept, but the control
+// characters (C0, DEL, C1: escape sequences that would move the cursor, clear the screen, set
+// the terminal's title), the marks that reverse the direction of a line, and bytes that are not
+// UTF-8 become \xNN, so that nobody can draw over the output through a name.
+std::string Shown(const std::string& raw);
 // The link's own codes in words; an errno value as the system words it.
 std::string LinkErrorText(LinkError error);
 // "3.4" (C locale, one decimal).

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <filesystem>
 
+#include "cli/Messages.h"
 #include "cli/Words.h"
 #include "platform/SerialDeviceMap.h"
 #include "platform/SerialPort.h"
@@ -37,7 +38,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 // On Linux the node beside the COM name; on Windows the COM name is the port's own name.
 std::string Port::Label() const {
-  if (!given.empty() && !ComNumberOf(given)) return given + " (" + com + ")";
+  if (!given.empty() && !ComNumberOf(given)) return Shown(given) + " (" + com + ")";
   return ComLabel();
 }
 
@@ -92,7 +93,7 @@ std::optional<Port> PortFromArgument(const std::string& argument, std::string* e
   if (!port && error)
     *error = Say({"« {0} » n'est pas un port série ici : donnez {1}",
                   "'{0}' is not a serial port here: give {1}"},
-                 {argument, PortForms()});
+                 {Shown(argument), PortForms()});
   return port;
 }
 

@@ -1,8 +1,30 @@
 #include "cli/Report.h"
 
+#include <atomic>
+#include <cerrno>
+
 #include "cli/Words.h"
 
 namespace flash {
+
+namespace {
+
+std::atomic<int> outputError{0};
+
+}  // namespace
+
+void Write(std::FILE* out, const std::string& text) {
+  errno = 0;
+  const bool written = std::fputs(text.c_str(), out) >= 0;
+  const bool flushed = std::fflush(out) == 0;
+  if ((written && flushed) || out != stdout) return;
+  int none = 0;
+  outputError.compare_exchange_strong(none, errno != 0 ? errno : EIO);
+}
+
+int OutputError() {
+  return outputError.load();
+}
 
 std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence) {
   std::string label = job.ports.at(port).Label();

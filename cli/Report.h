@@ -65,6 +65,11 @@ std::string JsonLine(const nlohmann::ordered_json& event);
 // --json outside a run: one "error" event (a usage error, a refused firmware file, no port).
 void PrintJsonError(std::FILE* out, int exitCode, const std::string& message);
 
+// Writes text to out at once. The first failure to write to the standard output (a full disk, a
+// closed pipe) is kept, with the system's code, for the end of the run: OutputError().
+void Write(std::FILE* out, const std::string& text);
+int OutputError();  // 0 while nothing was lost
+
 // "COM33 (ttyUSB0)", or "COM33 (ttyUSB0) #2" for the second device of a --loop.
 std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence);
 

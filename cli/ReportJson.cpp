@@ -32,10 +32,7 @@ std::string JsonLine(const nlohmann::ordered_json& event) {
 }
 
 void PrintJsonError(std::FILE* out, int exitCode, const std::string& message) {
-  std::fprintf(
-      out, "%s\n",
-      JsonLine({{"event", "error"}, {"exit_code", exitCode}, {"message", message}}).c_str());
-  std::fflush(out);
+  Write(out, JsonLine({{"event", "error"}, {"exit_code", exitCode}, {"message", message}}) + "\n");
 }
 
 namespace {
@@ -175,8 +172,7 @@ class JsonReporter final : public Reporter {
   void Emit(const Json& j) {
     const std::string line = JsonLine(j);
     std::lock_guard lock(mutex_);
-    std::fprintf(out_, "%s\n", line.c_str());
-    std::fflush(out_);
+    Write(out_, line + "\n");
   }
 
   const Job& job_;

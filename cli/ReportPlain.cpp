@@ -91,28 +91,24 @@ class PlainReporter final : public Reporter {
 
   void Stopping() override {
     std::lock_guard lock(mutex_);
-    std::fprintf(out_, "%s\n",
-                 Say({"Ctrl-C : chaque port finit le mot en cours, quitte la programmation, "
-                      "libère l'appareil et ferme (un second Ctrl-C arrête tout de suite)",
-                      "Ctrl-C: each port finishes the word under way, leaves programming, "
-                      "releases the device and closes (Ctrl-C again ends at once)"})
-                     .c_str());
-    std::fflush(out_);
+    Write(out_, Say({"Ctrl-C : chaque port finit le mot en cours, quitte la programmation, "
+                     "libère l'appareil et ferme (un second Ctrl-C arrête tout de suite)",
+                     "Ctrl-C: each port finishes the word under way, leaves programming, "
+                     "releases the device and closes (Ctrl-C again ends at once)"}) +
+                    "\n");
   }
 
   void End(const RunSummary& summary) override {
     std::lock_guard lock(mutex_);
-    for (const std::string& line : SummaryLines(job_, summary))
-      std::fprintf(out_, "%s\n", line.c_str());
-    std::fflush(out_);
+    std::string text;
+    for (const std::string& line : SummaryLines(job_, summary)) text += line + "\n";
+    Write(out_, text);
   }
 
  private:
   void Line(std::size_t port, const std::string& text) {
-    std::fprintf(
-        out_, "%s\n",
-        Say({"{0} : {1}", "{0}: {1}"}, {DeviceLabel(job_, port, sequence_[port]), text}).c_str());
-    std::fflush(out_);
+    Write(out_,
+          Say({"{0} : {1}", "{0}: {1}"}, {DeviceLabel(job_, port, sequence_[port]), text}) + "\n");
   }
 
   const Job& job_;

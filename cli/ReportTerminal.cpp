@@ -106,8 +106,7 @@ class TerminalReporter final : public Reporter {
   // The live lines go, the message stays above them, and they are drawn again below it.
   void Problem(const std::string& text) override {
     std::lock_guard lock(mutex_);
-    if (drawn_ > 0) std::fprintf(out_, "\x1b[%dA\r\x1b[J", drawn_);
-    std::fflush(out_);
+    if (drawn_ > 0) Write(out_, "\x1b[" + std::to_string(drawn_) + "A\r\x1b[J");
     drawn_ = 0;
     Reporter::Problem(text);
     Draw();
@@ -131,8 +130,7 @@ class TerminalReporter final : public Reporter {
     commits_.clear();
     drawn_ = 0;
     for (const std::string& line : SummaryLines(job_, summary)) text += Wrap(line);
-    std::fputs(text.c_str(), out_);
-    std::fflush(out_);
+    Write(out_, text);
   }
 
  private:
@@ -255,8 +253,7 @@ class TerminalReporter final : public Reporter {
     for (std::size_t i = 0; i < rows_.size(); ++i)
       text += "\r\x1b[2K" + RowText(i, rows_[i]) + "\n";
     drawn_ = static_cast<int>(rows_.size());
-    std::fputs(text.c_str(), out_);
-    std::fflush(out_);
+    Write(out_, text);
   }
 
   void Paint() {

@@ -9,6 +9,11 @@
 
 namespace flash::terminal {
 
+// Makes sure the standard input, output and error are open descriptors (a closed one gets the
+// null device), so that no file or port opened later takes its number and receives what is
+// printed. false when the standard output was closed: what the program prints is then lost.
+bool GuardStandardStreams();
+
 // True when stream is a terminal that understands the cursor movements of the live lines.
 bool IsTerminal(std::FILE* stream);
 

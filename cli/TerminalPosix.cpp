@@ -1,9 +1,11 @@
 // The terminal and the signals on POSIX systems; a Windows build puts its own file in place of
 // this one (GetConsoleMode, GetConsoleScreenBufferInfo, SetConsoleCtrlHandler).
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string_view>
 
@@ -28,6 +30,17 @@ void OnSignal(int) {
 }
 
 }  // namespace
+
+bool GuardStandardStreams() {
+  bool outputOpen = true;
+  for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    if (fd == STDOUT_FILENO) outputOpen = false;
+    const int null = open("/dev/null", O_RDWR);  // the lowest free number: this one
+    if (null >= 0 && null != fd) close(null);
+  }
+  return outputOpen;
+}
 
 bool IsTerminal(std::FILE* stream) {
   if (!isatty(fileno(stream))) return false;

@@ -76,6 +76,12 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
 
 // A console that takes the cursor movements of the live lines (virtual terminal sequences,
 // switched on here); UTF-8 it takes from the start (ConsoleCodePage).
+// A Windows program started without a standard output has no handle there; its writes fail
+// and are seen at the end, like any other lost output.
+bool GuardStandardStreams() {
+  return true;
+}
+
 bool IsTerminal(std::FILE* stream) {
   const HANDLE handle = HandleOf(stream);
   DWORD mode = 0;

@@ -300,10 +300,11 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
   EXPECT_TRUE(Has(csv, ",COM33 (ttyUSB0),312000002,1.4,1.5,updated,,115200,")) << csv;
 }
 
-// A disk that fills up half-way through a bench: the file may not grow past its header (a limit
-// on the file size; the signal that would end the program at the limit is ignored, as a full
-// disk sends none). Each lost line is said at once on stderr while the other port still works,
-// the devices all finish, and the run ends with status 8.
+// A disk that fills up half-way through a bench: the file may not grow more than 40 bytes past
+// its header (a limit on the file size; the signal that would end the program at the limit is
+// ignored, as a full disk sends none), so a line goes in only in part. Each lost line is said at
+// once on stderr while the other port still works, the devices all finish, the run ends with
+// status 8, and nothing of a lost line is left behind: the next run's line is whole.
 TEST_F(FlashTest, LogLineThatCannotBeWrittenIsAnErrorAndTheDevicesGoOn) {
   std::vector<sim::Options> ports = Ports(2);
   ports[1].switchOnDelayMs = 4000;
@@ -313,7 +314,7 @@ TEST_F(FlashTest, LogLineThatCannotBeWrittenIsAnErrorAndTheDevicesGoOn) {
   const std::string log = File("bench.csv", header);
   FlashProcess flash({"update", "--all", "--log", log, "--json"}, FlashProcess::Output::Pipes, [] {
     signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{header.size(), header.size()};
+    const rlimit limit{header.size() + 40, header.size() + 40};
     setrlimit(RLIMIT_FSIZE, &limit);
   });
   ASSERT_TRUE(flash.WaitForError("orb42-flash: cannot write to the log file " + log +
@@ -330,6 +331,12 @@ TEST_F(FlashTest, LogLineThatCannotBeWrittenIsAnErrorAndTheDevicesGoOn) {
   EXPECT_EQ(summary["log_lines_lost"], 2);
   EXPECT_EQ(summary["exit_code"], 8);
   EXPECT_EQ(testsupport::ReadText(log), header);
+  EXPECT_EQ(RunFlash({"info", "COM33", "--log", log}).status, 0);
+  const std::string after = testsupport::ReadText(log);
+  ASSERT_EQ(after.rfind(header, 0), 0u) << after;
+  const std::string added = after.substr(header.size());
+  EXPECT_TRUE(Has(added, ",COM33 (ttyUSB0),312000002,1.4,1.4,would-update,")) << after;
+  EXPECT_EQ(std::count(added.begin(), added.end(), '\n'), 1) << after;  // one whole line
 
   const auto plain = RunFlash({"update", "COM33", "--log", "/dev/null"});
   EXPECT_EQ(plain.status, 0) << plain.out;  // the next remote; /dev/null takes every line
@@ -390,7 +397,8 @@ TEST_F(FlashTest, RecordsAWorkshopCanKeep) {
       std::string(std::istreambuf_iterator<char>(hex), std::istreambuf_iterator<char>()));
   const auto lines = CsvLines(testsupport::ReadText(log));
   ASSERT_EQ(lines.size(), 3u) << testsupport::ReadText(log);
-  EXPECT_EQ(lines[0], kCsvHeader);
+  // A new file starts with the byte-order mark that makes a spreadsheet read UTF-8.
+  EXPECT_EQ(lines[0], kByteOrderMark + kCsvHeader);
   for (const std::string& line : {lines[1], lines[2]}) {
     const auto f = Fields(line, ',');
     ASSERT_EQ(f.size(), 13u) << line;
@@ -420,7 +428,7 @@ TEST_F(FlashTest, RecordsAWorkshopCanKeep) {
   EXPECT_EQ(RunFlash({"update", "COM33", "--log", french}).status, 0);
   const auto semi = CsvLines(testsupport::ReadText(french));
   ASSERT_EQ(semi.size(), 3u);
-  EXPECT_EQ(semi[0], LogHeader(';'));
+  EXPECT_EQ(semi[0], kByteOrderMark + LogHeader(';'));  // the same header, with its mark
   for (const std::string& line : {semi[1], semi[2]}) {
     const auto f = Fields(line, ';');
     ASSERT_EQ(f.size(), 13u) << line;
@@ -670,7 +678,7 @@ TEST_F(FlashTest, SpeaksTheUsersLanguage) {
   EXPECT_EQ(result["cause"], "le numéro de série 299999999 est hors de 300000000 à 399999999");
   const auto lines = CsvLines(testsupport::ReadText(log));
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0], kCsvHeader);
+  EXPECT_EQ(lines[0], kByteOrderMark + kCsvHeader);
   EXPECT_EQ(Fields(lines[1], ',')[6],
             "le numéro de série 299999999 est hors de 300000000 à 399999999");
   const auto usage = RunFlash({"update", "COM33", "--speed", "1e5"});

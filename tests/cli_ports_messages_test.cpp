@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "cli/LogFile.h"
 #include "cli/Messages.h"
 #include "cli/Ports.h"
 
@@ -131,6 +132,40 @@ TEST(FlashMessages, PortThatCannotBeOpenedIsToldWithItsRemedyAndTheSystemsWords)
     EXPECT_NE(r.remedy.find(c.remedy), std::string::npos) << r.remedy;
     EXPECT_EQ(r.remedy.find("packaging/"), std::string::npos) << r.remedy;  // not the sources
   }
+}
+
+}  // namespace
+
+namespace {
+
+// What comes from outside (a process's name, a port or file name) is shown as it is when it is
+// plain text in any language, and with its control characters escaped otherwise; a spreadsheet
+// never takes a field of the log for a formula.
+TEST(FlashShown, ControlCharactersAndBrokenTextAreEscapedWordsAreKept) {
+  const struct {
+    const char* raw;
+    const char* shown;
+  } cases[] = {
+      {"cat", "cat"},
+      {"journal-été-Łukasz.csv", "journal-été-Łukasz.csv"},
+      {"C:\\bench\\log.csv", "C:\\bench\\log.csv"},
+      {"\x1b[2J\x1b]0;x\a=1+1", "\\x1B[2J\\x1B]0;x\\x07=1+1"},
+      {"a\nb\rc\td", "a\\x0Ab\\x0Dc\\x09d"},
+      {"\x7f", "\\x7F"},
+      {"\xc2\x9b"
+       "31m",
+       "\\xC2\\x9B31m"},  // C1 control, as UTF-8
+      {"abc\xe2\x80\xae"
+       "fdp.exe",
+       "abc\\xE2\\x80\\xAEfdp.exe"},  // right-to-left override
+      {"refus\xc3", "refus\\xC3"},    // cut inside a character
+      {"\xc0\xaf", "\\xC0\\xAF"},     // overlong
+  };
+  for (const auto& c : cases) EXPECT_EQ(flash::Shown(c.raw), c.shown) << c.raw;
+  EXPECT_EQ(flash::LogFile::CsvField("=HYPERLINK(\"x\") (COM33)"),
+            "\"'=HYPERLINK(\"\"x\"\") (COM33)\"");
+  EXPECT_EQ(flash::LogFile::CsvField("+1"), "'+1");
+  EXPECT_EQ(flash::LogFile::CsvField("COM33 (ttyUSB0)"), "COM33 (ttyUSB0)");
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 // What orb42-flash reports of a device (its result line, its JSON, its CSV line) against what the
 // device really holds afterwards (the simulator's cells), over the faults a line can make at each
 // point of an update: a record is a promise, also when the update failed.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -42,8 +49,7 @@ const RecordCase kCases[] = {
     {"cable pulled at the version", {FaultKind::HangUp, FaultTarget::Command, kVersion}},
     {"no answer to the switch", {FaultKind::Silence, FaultTarget::Command, kSwitch}},
     {"no unlock", {FaultKind::Silence, FaultTarget::Command, kUnlock}},
-    {"cable pulled entering programming",
-     {FaultKind::HangUp, FaultTarget::Command, kProgramming}},
+    {"cable pulled entering programming", {FaultKind::HangUp, FaultTarget::Command, kProgramming}},
     {"call refused", {FaultKind::Refuse, FaultTarget::Call, 1}},
     {"silent word", {FaultKind::Silence, FaultTarget::ProgramWord, 10}},
     {"refused word", {FaultKind::WrongByte, FaultTarget::ProgramWord, 10}},
@@ -134,6 +140,124 @@ TEST_F(FlashTest, EveryRecordSaysWhatTheDeviceHoldsWhateverTheLineDid) {
     EXPECT_EQ(line->second[4], r.contains("version") ? r["version"].get<std::string>() : "");
     EXPECT_EQ(line->second[5], r["outcome"]);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// A process that holds a port for reading, under a name of its choosing.
+class NamedReader {
+ public:
+  NamedReader(const std::string& node, const char* name) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      prctl(PR_SET_NAME, name);
+      if (open(node.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK) < 0) _exit(127);
+      pause();
+      _exit(0);
+    }
+    usleep(200000);
+  }
+  ~NamedReader() {
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  NamedReader(const NamedReader&) = delete;
+  NamedReader& operator=(const NamedReader&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+};
+
+bool HasControlCharacter(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\r') || c == 0x7F;
+  });
+}
+
+// Another program's name, and a port named through a link whose name carries escape sequences,
+// reach the output, the cause and the log only with their control characters escaped.
+TEST_F(FlashTest, NamesFromOutsideCannotDrawOverTheOutputOrTheLog) {
+  sim::Options off = Fast();
+  off.switchOnDelayMs = 60000;
+  Start(Ports(1, off));
+  const std::string node = bank->DevDir() + "/ttyUSB0";
+  const std::string link = dir + "/\x1b]0;pwned\x07port";
+  fs::create_symlink(node, link);
+  NamedReader reader(node, "\x1b[2J\x1b]0;x\x07=1+1");
+  const std::string log = dir + "/log.csv";
+  const auto r = RunFlash({"update", link, "--wait", "0", "--log", log});
+  EXPECT_EQ(r.status, 5) << r.out << r.err;
+  std::ifstream in(log, std::ios::binary);
+  const std::string logged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (const std::string* text : {&r.out, &r.err, &logged}) {
+    EXPECT_FALSE(HasControlCharacter(*text)) << *text;
+  }
+  EXPECT_TRUE(Has(r.out, "another program is reading this port: \\x1B[2J\\x1B]0;x\\x07=1+1"))
+      << r.out;
+  EXPECT_TRUE(Has(logged, "\\x1B]0;pwned\\x07port (COM33)")) << logged;
+}
+
+struct SafeLogCase {
+  const char* what;
+  std::string (*setUp)(const std::string& dir);  // the --log path
+  const char* said;                              // on stderr
+};
+
+// A log that could be turned against the user, or would make the run wait for ever, is refused
+// at once, before any device is called; so is an output that cannot be written, after the run.
+TEST_F(FlashTest, LogAndOutputThatCannotBeTrustedAreRefusedAtOnce) {
+  const SafeLogCase cases[] = {
+      {"another user's link in a shared sticky folder",
+       [](const std::string& dir) {
+         const std::string shared = dir + "/shared";
+         fs::create_directory(shared);
+         chmod(shared.c_str(), 01777);
+         std::ofstream(dir + "/victim.csv") << "keep\n";
+         const std::string planted = shared + "/bench.csv";
+         fs::create_symlink(dir + "/victim.csv", planted);
+         if (lchown(planted.c_str(), 65534, 65534) != 0) return std::string();
+         return planted;
+       },
+       "is another user's symbolic link in a folder that everyone may write to"},
+      {"a FIFO nobody reads",
+       [](const std::string& dir) {
+         const std::string fifo = dir + "/log.fifo";
+         mkfifo(fifo.c_str(), 0600);
+         return fifo;
+       },
+       "nobody reads the pipe"},
+      {"a directory", [](const std::string& dir) { return dir; }, "cannot open the log file"},
+  };
+  Start(Ports(1));
+  for (const SafeLogCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = c.setUp(dir);
+    ASSERT_FALSE(path.empty());
+    const auto start = std::chrono::steady_clock::now();
+    const auto r = RunFlash({"info", "COM33", "--log", path});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_TRUE(Has(r.err, c.said)) << r.err;
+    EXPECT_TRUE(bank->Port(0).HostBytes().empty()) << "the device was called";
+  }
+  std::ifstream victim(dir + "/victim.csv");
+  std::string kept;
+  std::getline(victim, kept);
+  EXPECT_EQ(kept, "keep");
+
+  // The results that do not reach the output are not a success.
+  FlashProcess full({"update", "COM33"}, FlashProcess::Output::Pipes, [] {
+    const int fd = open("/dev/full", O_WRONLY);
+    dup2(fd, STDOUT_FILENO);
+  });
+  EXPECT_EQ(full.Finish(), 8);
+  EXPECT_TRUE(Has(full.Err(), "the output could not be written (No space left on device)"))
+      << full.Err();
+  FlashProcess closed({"info", "COM33"}, FlashProcess::Output::Pipes, [] { close(STDOUT_FILENO); });
+  EXPECT_EQ(closed.Finish(), 8);
+  EXPECT_TRUE(Has(closed.Err(), "the standard output is closed")) << closed.Err();
 }
 
 }  // namespace

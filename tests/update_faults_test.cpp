@@ -18,8 +18,8 @@ using sim::FaultTarget;
 // Command bytes of one clean update, counted from 1: the call, identity, the type twice, the
 // serial number's four cells twice, the version's two cells twice, unlock, programming, then the
 // 983 words and the two version cells (aimed at by their own ordinals).
-constexpr unsigned kIdentityCommand = 2, kTypeCommand = 3, kSerialCommand = 5,
-                   kVersionCommand = 13, kUnlockCommand = 17, kProgrammingCommand = 18;
+constexpr unsigned kIdentityCommand = 2, kTypeCommand = 3, kSerialCommand = 5, kVersionCommand = 13,
+                   kUnlockCommand = 17, kProgrammingCommand = 18;
 constexpr unsigned kMinorVersionCell = 1, kMajorVersionCell = 2;  // EEPROM writes
 
 struct Case {

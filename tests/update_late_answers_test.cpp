@@ -109,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Delays, LateAnswers, ::testing::ValuesIn(Cases()),
                            const LateCase& c = info.param;
                            return std::string(c.path == Path::Wizard ? "Wizard" : "Run") +
                                   std::to_string(c.delayMs) + "ms" +
-                                  (c.then == FaultKind::Silence ? "ThenSilence" : "ThenWrongAnswer");
+                                  (c.then == FaultKind::Silence ? "ThenSilence"
+                                                                : "ThenWrongAnswer");
                          });
 
 }  // namespace

@@ -216,8 +216,7 @@ Verdict Session::WriteVersion() {
     verdict = Verdict::Fail(link_.LastError());
   else if (options_.verify)
     verdict = VerifyVersion();
-  if (!verdict.Passed() && verdict.error != LinkVersionMismatch)
-    verdict = ReadBackVersion(verdict);
+  if (!verdict.Passed() && verdict.error != LinkVersionMismatch) verdict = ReadBackVersion(verdict);
   if (verdict.Passed())
     versionAfter_ = {VersionCells::Kind::Written, loader::kNewVersionMajor,
                      loader::kNewVersionMinor};

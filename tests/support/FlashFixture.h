@@ -31,6 +31,7 @@ inline std::string LogHeader(char separator) {
   return header;
 }
 inline const std::string kCsvHeader = LogHeader(',');
+inline const std::string kByteOrderMark = "\xEF\xBB\xBF";
 
 inline bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
