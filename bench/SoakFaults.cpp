@@ -6,11 +6,12 @@ namespace bench {
 
 namespace {
 
-// A clean update sends about a thousand commands (the call, eleven checks, 983 words, two
-// version cells, the finish's four) and 983 program words.
-constexpr unsigned kCommandsPerUpdate = 1000;
+// A clean update sends about a thousand commands (the call, the checks with their values read
+// twice, the switch to a faster line on a bench, 983 words, two version cells, the finish's
+// four) and 983 program words.
+constexpr unsigned kCommandsPerUpdate = 1008;
 constexpr unsigned kWordsPerUpdate = 983;
-constexpr unsigned kCommandsBeforeWords = 11;
+constexpr unsigned kCommandsBeforeWords = 19;
 constexpr unsigned kCommandsAfterWords = 6;
 constexpr unsigned kEdgeCommands = kCommandsBeforeWords + kCommandsAfterWords;
 
@@ -78,8 +79,9 @@ sim::Fault FaultPlanner::OneFault(const LineCounts& now) {
                               : roll <= 60 ? sim::FaultKind::WrongByte
                               : roll <= 80 ? sim::FaultKind::Late
                                            : sim::FaultKind::HangUp;
-  // A late answer comes after the host's 1100 ms read time-out, while it repeats or goes on.
-  const unsigned delay = kind == sim::FaultKind::Late ? Uniform(1150, 2500) : 0;
+  // A late answer comes after the host's 1100 ms read time-out: during the purge's second that
+  // follows, while the host brings the conversation back in step, or later than it waits.
+  const unsigned delay = kind == sim::FaultKind::Late ? Uniform(1150, 5000) : 0;
   switch (Uniform(0, 2)) {
     case 0:
       return {kind, sim::FaultTarget::ProgramWord, now.words + Uniform(1, kWordsPerUpdate), delay};
