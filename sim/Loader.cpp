@@ -259,7 +259,10 @@ Loader::Flow Loader::ReadPair(std::uint8_t& value) {
 Loader::Flow Loader::SendPair(std::uint8_t value, bool corruptFirst) {
   const unsigned nibbles[2] = {static_cast<unsigned>(value >> 4), value & 0x0Fu};
   for (int i = 0; i < 2; ++i) {
-    const unsigned nibble = nibbles[i] + ((corruptFirst && i == 0) ? 1 : 0);
+    // Noise garbles each digit its own way: the n-th garbled digit is the right one plus n (mod
+    // 16, never the right one), so two garbled answers to the same question differ, as two
+    // random errors would.
+    const unsigned nibble = nibbles[i] + ((corruptFirst && i == 0) ? 1 + garbled_++ % 15 : 0);
     if (!SendAnswerByte(HexDigit(nibble))) return Flow::Stop;
     const std::optional<std::uint8_t> ack = channel_.Receive();
     if (!ack) return Flow::Stop;

@@ -53,6 +53,7 @@ class Loader {
   bool nextDevicePending_ = false;
   unsigned answerDelayMs_ = 0;  // a Late fault: how long the command's first answer byte waits
   bool corrupt_ = false;        // a Corrupt fault: the command's write keeps another value
+  unsigned garbled_ = 0;        // digits garbled by WrongByte faults so far
 };
 
 }  // namespace sim

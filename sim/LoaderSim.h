@@ -22,7 +22,10 @@
 //   device that is off count for nothing). Silence, WrongByte and Refuse leave the command not
 //   carried out (nothing stored, no state change); a command that has no answer (0x91, or one
 //   ignored before a call) gives a Silence/WrongByte/Refuse fault nothing to change, but uses
-//   it up. A HangUp takes effect on the command byte itself: the rest of the command is lost
+//   it up. A WrongByte on an answer of hex digits garbles its first digit into another digit:
+//   the first time into the next one (5 -> 6), and each later time by one more, so that two
+//   garbled answers in a row never agree, as two errors of a noisy line would not.
+//   A HangUp takes effect on the command byte itself: the rest of the command is lost
 //   with the cable. The device keeps its state across a hang-up. Late carries the command out
 //   and answers it, but only delayMs after the answer was due; the loader takes no byte in the
 //   meantime, so whatever the host sends meanwhile waits on the line. Corrupt carries a write
