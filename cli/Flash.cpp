@@ -33,7 +33,7 @@ namespace {
 std::atomic<bool> stopRequested{false};
 
 void Error(const std::string& text) {
-  std::fprintf(stderr, "orb42-flash: %s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", Say({"orb42-flash : {0}", "orb42-flash: {0}"}, {text}).c_str());
 }
 
 // A run that cannot start: the message on stderr and, for a script (--json), one error event
@@ -200,7 +200,7 @@ int Work(Job& job) {
       if (!who.empty()) atRisk += (atRisk.empty() ? "" : ", ") + who;
     }
     terminal::SetInterruptNote(
-        "orb42-flash: " +
+        Say({"orb42-flash : ", "orb42-flash: "}) +
         (atRisk.empty()
              ? Say({"arrêt immédiat ; aucun appareil n'était en programmation",
                     "ended at once; no device was being programmed"})
@@ -235,14 +235,6 @@ int Work(Job& job) {
   return summary.code;
 }
 
-// --json among the arguments, before the command line is understood: a usage error is then an
-// error event on stdout too.
-bool JsonAsked(int argc, const char* const* argv) {
-  for (int i = 1; i < argc && std::string(argv[i]) != "--"; ++i)
-    if (std::string(argv[i]) == "--json") return true;
-  return false;
-}
-
 // What was printed must have reached the output: a full disk or a closed output would otherwise
 // end the run with the status of the devices and no word of the results lost. Said on stderr,
 // and the status is the one of a lost log line.
@@ -258,25 +250,29 @@ int CheckOutput(int code, bool outputOpen) {
              "the output could not be written ({0}): results were lost; each device's result is "
              "in the --log file if there is one"},
             {!outputOpen  ? Say({"la sortie standard est fermée", "the standard output is closed"})
-             : error != 0 ? platform::SystemMessage(error)
+             : error != 0 ? SystemWords(error)
                           : Say({"erreur d'écriture", "write error"})}));
   return MostSerious(static_cast<ExitCode>(code), kExitLogFailed);
 }
 
 int Run(int argc, const char* const* argv) {
-  SetLanguage(LanguageOf(argc, argv));
   Job job;
-  std::ostringstream errors;
-  const std::optional<int> code = ParseCommandLine(argc, argv, job, std::cout, errors);
-  std::cerr << errors.str();
-  if (code) {
-    if (*code != 0 && JsonAsked(argc, argv)) {
-      const std::string text = errors.str();
-      PrintJsonError(stdout, *code, text.substr(0, text.find('\n')));
-    }
-    return *code;
+  const CommandLine line = ReadCommandLine(argc, argv, job);
+  switch (line.ask) {
+    case CommandLine::Ask::Help:
+      Write(stdout, HelpText(line.command));
+      return kExitUpdated;
+    case CommandLine::Ask::Version:
+      Write(stdout, VersionText() + "\n");
+      return kExitUpdated;
+    case CommandLine::Ask::Error:
+      // A script gets its error event on stdout too.
+      if (line.json) PrintJsonError(stdout, kExitUsage, line.error);
+      Error(line.error + "\n" + RunHelp(line.command));
+      return kExitUsage;
+    case CommandLine::Ask::Run:
+      break;
   }
-  std::cout.flush();
   if (job.command == Command::List) return List(job);
   if (job.command == Command::Check) return CheckFile(job);
   return Work(job);

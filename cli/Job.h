@@ -10,6 +10,7 @@
 
 #include "cli/Ports.h"
 #include "update/FirmwareImage.h"
+#include "update/UpdateRun.h"
 
 namespace flash {
 
@@ -20,8 +21,8 @@ struct Job {
   Command command = Command::List;
   std::vector<std::string> portArguments;  // PORT arguments as given
   bool all = false;                        // every bridge found
-  std::int32_t speed = 115200;
-  std::optional<unsigned> waitSeconds = 45;  // nullopt with --loop: until Ctrl-C
+  std::int32_t speed = update::kBenchSpeed;
+  std::optional<unsigned> waitSeconds = update::kDefaultWaitSeconds;  // nullopt with --loop
   bool loop = false;
   std::string firmware;  // empty: the embedded image
   bool json = false;

@@ -63,7 +63,7 @@ bool LogFile::Open(const Job& job, std::string* error) {
   if (const int code = file_.Open(path, &refusal); code != 0) {
     return fail(
         Say({"impossible d'ouvrir le journal {0} : {1}", "cannot open the log file {0}: {1}"},
-            {Shown(path), platform::SystemMessage(code)}));
+            {Shown(path), SystemWords(code)}));
   }
   if (refusal == platform::AppendFile::Refusal::PlantedLink) {
     return fail(Say({"le journal {0} est un lien symbolique d'un autre utilisateur dans un dossier "
@@ -101,7 +101,7 @@ bool LogFile::Open(const Job& job, std::string* error) {
     if (const int code = Write(mark + Header(separator_)); code != 0) {
       return fail(Say({"impossible d'écrire dans le journal {0} : {1}",
                        "cannot write to the log file {0}: {1}"},
-                      {Shown(path), platform::SystemMessage(code)}));
+                      {Shown(path), SystemWords(code)}));
     }
   }
   path_ = Shown(path);
@@ -166,7 +166,7 @@ bool LogFile::Append(const Port& port, const DeviceReport& report, std::string* 
     *error =
         Say({"impossible d'écrire dans le journal {0} ({1}) : la ligne de {2} est perdue : {3}",
              "cannot write to the log file {0} ({1}): the line of {2} is lost: {3}"},
-            {path_, platform::SystemMessage(code), WhoText(port.Label(), r.device), line});
+            {path_, SystemWords(code), WhoText(port.Label(), r.device), line});
   return false;
 }
 

@@ -87,7 +87,7 @@ std::string UdevRemedy() {
 // The remedies name this system's own ways: on Linux the udev rule, the dialout group and fuser;
 // on Windows a held port is refused as "access denied", and there is nothing to install.
 void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out) {
-  const std::string system = platform::SystemMessage(r.error);
+  const std::string system = SystemWords(r.error);
   switch (platform::ClassifyPortError(r.error)) {
     case platform::PortFailure::Permission:
       out.line = Say({"permission refusée", "permission denied"});
@@ -350,6 +350,10 @@ std::string Shown(const std::string& raw) {
   return out;
 }
 
+std::string SystemWords(int code) {
+  return platform::SystemMessage(code, French());
+}
+
 std::string LinkErrorText(LinkError error) {
   switch (error) {
     case LinkOk:
@@ -392,7 +396,7 @@ std::string LinkErrorText(LinkError error) {
   }
   if (IsSystemError(error)) {
     const bool gone = platform::ClassifyPortError(error) == platform::PortFailure::Missing;
-    return platform::SystemMessage(error) +
+    return SystemWords(error) +
            (gone ? Say({" (câble débranché ?)", " (the cable was unplugged?)"}) : std::string());
   }
   return Say({"erreur de liaison {0}", "link error {0}"}, {std::to_string(error)});

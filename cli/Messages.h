@@ -52,6 +52,8 @@ std::string Printable(const std::string& raw);
 // the terminal's title), the marks that reverse the direction of a line, and bytes that are not
 // UTF-8 become \xNN, so that nobody can draw over the output through a name.
 std::string Shown(const std::string& raw);
+// A system error code (errno, GetLastError) as the system words it, in the run's language.
+std::string SystemWords(int code);
 // The link's own codes in words; an errno value as the system words it.
 std::string LinkErrorText(LinkError error);
 // "3.4" (C locale, one decimal).

@@ -33,7 +33,7 @@ std::string DeviceLabel(const Job& job, std::size_t port, unsigned sequence) {
 }
 
 void Reporter::Problem(const std::string& text) {
-  std::fprintf(stderr, "orb42-flash: %s\n", text.c_str());
+  std::fprintf(stderr, "%s\n", Say({"orb42-flash : {0}", "orb42-flash: {0}"}, {text}).c_str());
   std::fflush(stderr);
 }
 

@@ -17,5 +17,10 @@ PortFailure ClassifyPortError(int code);
 
 // The system's own text for a code, without a line end.
 std::string SystemMessage(int code);
+// The same in French or in English, whatever the system's own language: on Linux the C
+// library's translation where it is installed, otherwise this program's own words for the codes
+// it meets (and the English text after them for any other); on Windows FormatMessageW in that
+// language, falling back the same way.
+std::string SystemMessage(int code, bool french);
 
 }  // namespace platform

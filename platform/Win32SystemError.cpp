@@ -26,17 +26,64 @@ PortFailure ClassifyPortError(int code) {
   }
 }
 
+namespace {
+
 // As UTF-16, made UTF-8: the ANSI call would give the ANSI code page's bytes, "Acc\xe8s
-// refus\xe9" on a French Windows, which is no UTF-8 in a terminal or in JSON.
-std::string SystemMessage(int code) {
+// refus\xe9" on a French Windows, which is no UTF-8 in a terminal or in JSON. language 0 is the
+// system's own choice; empty when the system has no text in that language.
+std::string Formatted(int code, DWORD language) {
   wchar_t text[512] = {};
-  const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, static_cast<DWORD>(code), 0, text, 512, nullptr);
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     static_cast<DWORD>(code), language, text, 512, nullptr);
   std::string message = Utf8FromWide(std::wstring(text, length));
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == ' ' || message.back() == '.'))
     message.pop_back();
+  return message;
+}
+
+// What this program says itself of the codes it meets, where Windows has no French text.
+const char* OwnFrench(int code) {
+  switch (static_cast<DWORD>(code)) {
+    case ERROR_FILE_NOT_FOUND:
+      return "Le fichier spécifié est introuvable";
+    case ERROR_PATH_NOT_FOUND:
+      return "Le chemin d'accès spécifié est introuvable";
+    case ERROR_ACCESS_DENIED:
+      return "Accès refusé";
+    case ERROR_SHARING_VIOLATION:
+      return "Le processus ne peut pas accéder au fichier car ce fichier est utilisé par un "
+             "autre processus";
+    case ERROR_DISK_FULL:
+      return "Espace insuffisant sur le disque";
+    case ERROR_GEN_FAILURE:
+      return "Un périphérique attaché au système ne fonctionne pas correctement";
+    case ERROR_DEVICE_NOT_CONNECTED:
+      return "Le périphérique n'est pas connecté";
+    case ERROR_INVALID_NAME:
+      return "La syntaxe du nom de fichier, de répertoire ou de volume est incorrecte";
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+
+std::string SystemMessage(int code) {
+  const std::string message = Formatted(code, 0);
   return message.empty() ? "system error " + std::to_string(code) : message;
+}
+
+std::string SystemMessage(int code, bool french) {
+  if (!french) {
+    const std::string english = Formatted(code, MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    return english.empty() ? SystemMessage(code) : english;
+  }
+  if (std::string text = Formatted(code, MAKELANGID(LANG_FRENCH, SUBLANG_FRENCH)); !text.empty())
+    return text;
+  if (const char* own = OwnFrench(code)) return own;
+  return "erreur système " + std::to_string(code) + " (" + SystemMessage(code) + ")";
 }
 
 }  // namespace platform

@@ -142,8 +142,18 @@ TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
     std::vector<std::string> args;
     std::string said;
   } cases[] = {
-      {{}, "A subcommand is required"},
-      {{"flash", "COM33"}, "unknown command 'flash'; commands: list, info, update"},
+      {{}, "give a command: list, info, update or check"},
+      {{"flash", "COM33"}, "unknown command 'flash'; commands: list, info, update or check"},
+      // An unknown command is named wherever the options before it stand.
+      {{"--lang", "en", "bogus"}, "unknown command 'bogus'"},
+      {{"--json", "bogus", "COM33"}, "unknown command 'bogus'"},
+      {{"info", "--loop", "COM33"}, "--loop is not an option of info"},
+      {{"update", "COM33", "--speed", "9600", "--speed", "115200"},
+       "--speed: given twice ('9600' and '115200'); give it once"},
+      {{"update", "COM33", "--json=yes"}, "--json: this option takes no value"},
+      {{"list", "COM33"}, "list takes no argument: 'COM33'"},
+      {{"check"}, "check: give the Intel HEX file to check (FILE.hex)"},
+      {{"check", "a.hex", "b.hex"}, "'b.hex' is one too many"},
       {{"update"}, "name the ports (PORT...) or give --all"},
       {{"update", "COM33", "--speed", "230400"}, "230400"},
       {{"update", "COM33", "--bogus"}, "--bogus"},
@@ -164,7 +174,8 @@ TEST_F(FlashTest, BadUsageEndsWithStatus2AndSaysWhy) {
       {{"update", "COM33", "--speed=", "--wait", "0"}, "--speed: an empty value is not a speed"},
       {{"update", "COM33", "--speed", "1e5"}, "--speed: '1e5' is not a speed of the loader; give"},
       {{"update", "COM33", "--speed", "0x2580"}, "--speed: '0x2580' is not a speed"},
-      {{"update", "COM33", "--speed"}, "--speed: 1 required BPS missing; give one of 4800"},
+      {{"update", "COM33", "--speed"}, "--speed: its value (BPS) is missing; give one of 4800"},
+      {{"update", "COM33", "--log", "--json"}, "--log: its value (FILE) is missing"},
       {{"info", "COM33", "--wait", "1e3"},
        "--wait: '1e3' is not a number of seconds; give whole seconds from 0 to 3600"},
       {{"update", "COM33", "--wait", "-1"}, "--wait: '-1' is not a number of seconds"},
@@ -684,14 +695,68 @@ TEST_F(FlashTest, SpeaksTheUsersLanguage) {
   const auto usage = RunFlash({"update", "COM33", "--speed", "1e5"});
   EXPECT_EQ(usage.status, 2);
   EXPECT_TRUE(Has(usage.err,
-                  "--speed: « 1e5 » n'est pas une vitesse du chargeur ; donnez 4800, "
+                  "--speed : « 1e5 » n'est pas une vitesse du chargeur ; donnez 4800, "
                   "9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000 ou 256000 "
                   "(bit/s)"))
       << usage.err;
   EXPECT_TRUE(Has(RunFlash({"update", "--help"}).out, "  7    problème de transmission"));
   EXPECT_TRUE(Has(RunFlash({"flash"}).err,
                   "commande inconnue « flash » ; commandes : list, info, "
-                  "update, check"));
+                  "update ou check"));
+}
+
+// Words that English texts are full of and French ones never hold: one of them in a French run's
+// output is a text that was left in English.
+const char* const kEnglishMarks[] = {
+    " the ",      "The ",     " is ",     " are ",       "give ",    " of ",  " not ",   " and ",
+    "with ",      "unknown",  "required", "missing",     "expected", "Usage", "Run ",    "excludes",
+    "Subcommand", "Options:", "SECONDS",  "FILE",        " SEP",     "BPS",   "No such", "denied",
+    "error:",     "warning:", "cannot",   "Exit status", "default"};
+
+// Under a French locale, every usage error, every help and the errors of a run that cannot start
+// are French, down to the system's own messages and the placeholders of the help.
+TEST_F(FlashTest, FrenchOutputHoldsNoEnglish) {
+  Start(Ports(1));
+  setenv("LANG", "fr_FR.UTF-8", 1);
+  const std::vector<std::vector<std::string>> runs = {
+      {},
+      {"--help"},
+      {"list", "--help"},
+      {"info", "--help"},
+      {"update", "--help"},
+      {"check", "--help"},
+      {"bogus"},
+      {"--json", "bogus"},
+      {"info", "--loop", "COM33"},
+      {"update", "--all", "COM33"},
+      {"update", "--loop", "--wait", "5", "COM33"},
+      {"update"},
+      {"update", "COM33", "--speed"},
+      {"update", "COM33", "--speed", "1e5"},
+      {"update", "COM33", "--speed", "9600", "--speed", "115200"},
+      {"update", "COM33", "--wait", "3601"},
+      {"update", "COM33", "--log-separator", "|"},
+      {"update", "COM33", "--lang", "de"},
+      {"update", "COM33", "--bogus"},
+      {"update", "COM33", "--json=1"},
+      {"list", "x"},
+      {"check"},
+      {"check", "a.hex", "b.hex"},
+      {"update", "COM0"},
+      {"update", "COM33", "COM33"},
+      {"update", "COM34"},
+      {"update", "COM33", "--log", dir + "/no/such/dir/log.csv"},
+      {"update", "COM33", "--log", dir},
+  };
+  for (const auto& args : runs) {
+    std::string line;
+    for (const std::string& a : args) line += " " + a;
+    SCOPED_TRACE("orb42-flash" + line);
+    const auto r = RunFlash(args);
+    const std::string said = r.out + r.err;
+    EXPECT_FALSE(said.empty());
+    for (const char* mark : kEnglishMarks) EXPECT_FALSE(Has(said, mark)) << mark << "\n" << said;
+  }
 }
 
 // check FILE.hex: the build's own check, then what the image would write and its SHA-256,

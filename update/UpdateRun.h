@@ -80,12 +80,17 @@ class RunObserver {
   virtual void OnProgress(RunId, std::size_t /*recordsDone*/, std::size_t /*recordCount*/) {}
 };
 
+// A bench programs at this speed unless told otherwise, and calls a device that is not switched
+// on yet for this long (as the wizard's 20 calls take).
+inline constexpr std::int32_t kBenchSpeed = 115200;
+inline constexpr unsigned kDefaultWaitSeconds = 45;
+
 struct RunOptions {
-  RunId id;                     // handed back with every event
-  bool program = true;          // false: the checks only; the device is released untouched
-  std::int32_t speed = 115200;  // a loader speed (link/LoaderFacts.h); 9600 sends no switch
+  RunId id;                         // handed back with every event
+  bool program = true;              // false: the checks only; the device is released untouched
+  std::int32_t speed = kBenchSpeed;  // a loader speed (link/LoaderFacts.h); 9600 sends no switch
   // How long to call a device that is not switched on yet; nullopt: until it answers or stop.
-  std::optional<unsigned> waitSeconds = 45;
+  std::optional<unsigned> waitSeconds = kDefaultWaitSeconds;
   // A node that is missing, or hung up, while calling is waited for (a cable being plugged in)
   // instead of ending the run: for a port that worked before, as on a bench between devices.
   bool waitForPort = false;
