@@ -27,7 +27,8 @@ ExitCode ExitCodeOf(update::Outcome outcome) {
 }
 
 ExitCode MostSerious(ExitCode a, ExitCode b) {
-  if (a == kExitInterrupted || b == kExitInterrupted) return kExitInterrupted;
+  for (ExitCode stop : {kExitTerminated, kExitInterrupted})
+    if (a == stop || b == stop) return stop;
   return a > b ? a : b;
 }
 
@@ -48,8 +49,9 @@ std::string ExitCodeTable() {
        "       (disque plein, sortie fermée) : le résultat de chaque appareil est dans\n"
        "       l'autre\n"
        "  130  Ctrl-C a arrêté un appareil avant la fin (avec --loop, Ctrl-C entre deux\n"
-       "       appareils est la fin normale)\n",
-       "Exit status (several devices: the highest; 130 overrides):\n"
+       "       appareils est la fin normale)\n"
+       "  143  une demande de fin (SIGTERM) a arrêté un appareil avant la fin\n",
+       "Exit status (several devices: the highest; 130 and 143 override):\n"
        "  0    every device updated (info: every device would be updated)\n"
        "  2    bad usage, or a firmware file that the check refuses: nothing was sent\n"
        "  3    a device already has version 1.5 or newer: nothing was written to it\n"
@@ -62,7 +64,8 @@ std::string ExitCodeTable() {
        "  8    a line of the --log file, or of the output, could not be written (a full\n"
        "       disk, a closed output): each device's outcome is in the other one\n"
        "  130  Ctrl-C stopped a device before it was done (with --loop, Ctrl-C between two\n"
-       "       devices ends normally)\n"});
+       "       devices ends normally)\n"
+       "  143  a request to end (SIGTERM) stopped a device before it was done\n"});
 }
 
 }  // namespace flash

@@ -18,11 +18,12 @@ enum ExitCode : int {
   kExitTransmission = 7,   // the line failed during the checks or the programming
   kExitLogFailed = 8,      // a line of the --log file, or of the output, could not be written
   kExitInterrupted = 130,  // Ctrl-C stopped a device before it was done
+  kExitTerminated = 143,   // a request to end (SIGTERM) stopped a device before it was done
 };
 
 ExitCode ExitCodeOf(update::Outcome outcome);
 
-// The more serious of two codes: an interrupt first, then the higher code.
+// The more serious of two codes: an interrupt or a request to end first, then the higher code.
 ExitCode MostSerious(ExitCode a, ExitCode b);
 
 // The table for --help and the README.

@@ -131,8 +131,9 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
       code = Fail(s, kExitUsage, error);
       return std::nullopt;
     }
-    const auto same = std::find_if(ports.begin(), ports.end(),
-                                   [&](const Port& p) { return p.index == port->index; });
+    const auto same = std::find_if(ports.begin(), ports.end(), [&](const Port& p) {
+      return p.index == port->index && (p.index >= 0 || p.given == port->given);
+    });
     if (same != ports.end()) {
       code = Fail(s, kExitUsage,
                   Say({"« {0} » nomme {1} une seconde fois", "'{0}' names {1} a second time"},

@@ -1,10 +1,12 @@
 #include "cli/Messages.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 
+#include "cli/Terminal.h"
 #include "cli/Words.h"
 #include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
@@ -87,12 +89,30 @@ std::string UdevRemedy() {
 // The remedies name this system's own ways: on Linux the udev rule, the dialout group and fuser;
 // on Windows a held port is refused as "access denied", and there is nothing to install.
 void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out) {
+  if (port.emptySocket) {
+    out.line = Say({"rien n'est branché", "nothing plugged in"});
+    out.cause = Say({"{0} n'existe pas : udev ôte le lien d'une prise où aucun câble n'est branché",
+                     "{0} is not there: udev removes the link of a socket with no cable in it"},
+                    {Shown(port.given)});
+    out.remedy = Say({"branchez le câble d'une télécommande sur cette prise, ou ne la nommez plus",
+                      "plug a remote's cable into that socket, or leave it out"});
+    return;
+  }
   const std::string system = SystemWords(r.error);
-  switch (platform::ClassifyPortError(r.error)) {
+  const std::string device = Shown(port.device);
+  platform::PortFailure failure = platform::ClassifyPortError(r.error);
+#if !defined(_WIN32)
+  // An input/output error from a node that is there: the port exists but does not work (a
+  // bridge that refuses to start its UART), not a missing one.
+  std::error_code ec;
+  if (r.error == EIO && std::filesystem::exists(port.device, ec))
+    failure = platform::PortFailure::Other;
+#endif
+  switch (failure) {
     case platform::PortFailure::Permission:
       out.line = Say({"permission refusée", "permission denied"});
       out.cause = Say({"permission refusée sur {0} ({1})", "permission denied on {0} ({1})"},
-                      {port.device, system});
+                      {device, system});
 #if defined(_WIN32)
       out.remedy = Say({"lancez orb42-flash sous un utilisateur qui a accès aux ports série",
                         "run orb42-flash as a user who may use the serial ports"});
@@ -108,7 +128,7 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
       out.line = Say({"port occupé par un autre programme", "port held by another program"});
       out.cause = Say(
           {"{0} est occupé par un autre programme ({1})", "{0} is held by another program ({1})"},
-          {port.device, system});
+          {device, system});
 #if defined(_WIN32)
       out.remedy =
           Say({"fermez ce programme (un programme de terminal, l'assistant de mise à "
@@ -121,13 +141,13 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
                         "réessayez",
                         "close that program (sudo fuser -v {0} names it: a terminal program, the "
                         "wizard, another orb42-flash, brltty, ModemManager), then try again"},
-                       {port.device});
+                       {device});
 #endif
       return;
     case platform::PortFailure::Missing:
       out.line = Say({"port introuvable", "no such port"});
       out.cause =
-          Say({"port introuvable : {0} ({1})", "no such port: {0} ({1})"}, {port.device, system});
+          Say({"port introuvable : {0} ({1})", "no such port: {0} ({1})"}, {device, system});
       out.remedy =
           Say({"branchez le câble, ou nommez un autre port : orb42-flash list montre les "
                "ports",
@@ -137,9 +157,8 @@ void ExplainPort(const update::RunResult& r, const Port& port, DeviceReport& out
     case platform::PortFailure::Other:
       break;
   }
-  out.line = Say({"port inutilisable", "cannot use the port"});
-  out.cause =
-      Say({"impossible d'ouvrir {0} ({1})", "cannot open {0} ({1})"}, {port.device, system});
+  out.line = Say({"port inutilisable ({0})", "cannot use the port ({0})"}, {system});
+  out.cause = Say({"impossible d'ouvrir {0} ({1})", "cannot open {0} ({1})"}, {device, system});
   out.remedy = Say({"vérifiez le câble et le port : orb42-flash list montre les ports",
                     "check the cable and the port: orb42-flash list shows the ports"});
 }
@@ -162,7 +181,7 @@ void AddOtherReaders(const std::vector<std::string>& readers, [[maybe_unused]] c
 #if !defined(_WIN32)
   out.remedy += Say({" ; un autre programme lit peut-être ce port : sudo fuser -v {0} le nomme",
                      "; another program may be reading this port: sudo fuser -v {0} names it"},
-                    {port.device});
+                    {Shown(port.device)});
 #endif
 }
 
@@ -350,6 +369,15 @@ std::string Shown(const std::string& raw) {
   return out;
 }
 
+std::string StopName() {
+  if (terminal::StoppedBy() != terminal::StopCause::Terminate) return "Ctrl-C";
+#if defined(_WIN32)
+  return Say({"une demande de fin", "a request to end"});
+#else
+  return "SIGTERM";
+#endif
+}
+
 std::string SystemWords(int code) {
   return platform::SystemMessage(code, French());
 }
@@ -402,6 +430,12 @@ std::string LinkErrorText(LinkError error) {
   return Say({"erreur de liaison {0}", "link error {0}"}, {std::to_string(error)});
 }
 
+std::string SecondsWords(std::uint64_t ms) {
+  std::string text = Seconds(ms);
+  if (French()) text.replace(text.find('.'), 1, ",");
+  return text;
+}
+
 std::string Seconds(std::uint64_t ms) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
@@ -413,13 +447,15 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
   DeviceReport out;
   out.result = r;
   out.code = ExitCodeOf(r.outcome);
+  if (out.code == kExitInterrupted && terminal::StoppedBy() == terminal::StopCause::Terminate)
+    out.code = kExitTerminated;
   out.stoppedHalfWay = r.programmingBegun && r.outcome != Outcome::Updated;
   const std::string version = VersionText(r.device);
   switch (r.outcome) {
     case Outcome::Updated:
       out.line = Say({"mis à jour {0} -> {1} en {2} s à {3} bit/s",
                       "updated {0} -> {1} in {2} s at {3} bit/s"},
-                     {version, NewVersion(), Seconds(r.updateMs), std::to_string(r.speed)});
+                     {version, NewVersion(), SecondsWords(r.updateMs), std::to_string(r.speed)});
       if (r.speedRefused) {
         out.line += Say({" (le chargeur a refusé {0} bit/s)", " (the loader refused {0} bit/s)"},
                         {std::to_string(job.speed)});
@@ -434,7 +470,8 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
       out.line =
           version == NewVersion()
               ? Say({"déjà {0} : non mis à jour", "already {0}: not updated"}, {version})
-              : Say({"plus récent ({0}) : non mis à jour", "newer ({0}): not updated"}, {version});
+              : Say({"version plus récente ({0}) : non mis à jour", "newer ({0}): not updated"},
+                    {version});
       out.cause =
           version == NewVersion()
               ? Say({"l'appareil a la version {0}", "the device has version {0}"}, {version})
@@ -478,10 +515,10 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
       if (r.programmingBegun) {
         out.line = Say({"arrêté en cours : non mis à jour, peut l'être à nouveau",
                         "stopped half-way: not updated, can be updated again"});
-        out.cause = Say({"arrêté par Ctrl-C pendant la programmation, {0} enregistrements écrits "
+        out.cause = Say({"arrêté par {2} pendant la programmation, {0} enregistrements écrits "
                          "sur {1}",
-                         "stopped by Ctrl-C while programming, {0} of {1} records written"},
-                        {std::to_string(r.recordsDone), std::to_string(r.recordCount)});
+                         "stopped by {2} while programming, {0} of {1} records written"},
+                        {std::to_string(r.recordsDone), std::to_string(r.recordCount), StopName()});
         out.remedy = Say({"l'appareil garde la version {0} et peut être mis à jour à nouveau",
                           "the device keeps version {0} and can be updated again"},
                          {version});

@@ -56,7 +56,12 @@ std::string Shown(const std::string& raw);
 std::string SystemWords(int code);
 // The link's own codes in words; an errno value as the system words it.
 std::string LinkErrorText(LinkError error);
+// What stopped the run, in words: "Ctrl-C", or "SIGTERM" (a request to end: a service manager,
+// kill, the terminal closed; on Windows the console closed or the session ended).
+std::string StopName();
 // "3.4" (C locale, one decimal).
 std::string Seconds(std::uint64_t ms);
+// The same for people: "3,4" in French.
+std::string SecondsWords(std::uint64_t ms);
 
 }  // namespace flash

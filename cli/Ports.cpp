@@ -38,6 +38,7 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 // On Linux the node beside the COM name; on Windows the COM name is the port's own name.
 std::string Port::Label() const {
+  if (emptySocket) return Shown(given);
   if (!given.empty() && !ComNumberOf(given)) return Shown(given) + " (" + com + ")";
   return ComLabel();
 }
@@ -82,7 +83,25 @@ std::optional<Port> PortFromComNumber(long number) {
   return port;
 }
 
+// A link in a by-path or by-id folder (/dev/serial/by-path/...-port0) that is not there: udev
+// makes such a link while a cable is plugged into that socket and removes it with the cable.
+bool EmptySocket(const std::string& argument) {
+  namespace fs = std::filesystem;
+  const fs::path path(argument);
+  const std::string folder = path.parent_path().filename().string();
+  std::error_code ec;
+  return (folder == "by-path" || folder == "by-id") && !fs::exists(fs::symlink_status(path, ec));
+}
+
 std::optional<Port> PortFromArgument(const std::string& argument, std::string* error) {
+  if (EmptySocket(argument)) {
+    Port socket;
+    socket.index = -1;
+    socket.device = argument;
+    socket.given = argument;
+    socket.emptySocket = true;
+    return socket;
+  }
   std::optional<long> number = ComNumberOf(argument);
   if (!number) {
     const std::string name = platform::ComNameForDevicePath(argument);

@@ -45,6 +45,14 @@ void Reporter::OnTrace(update::RunId id, const TraceLine& line) {
   std::fputs(text.c_str(), stderr);
 }
 
+std::string StoppingText() {
+  return Say({"{0} : chaque port finit le mot en cours, quitte la programmation, libère "
+              "l'appareil et ferme (un second {0} arrête tout de suite)",
+              "{0}: each port finishes the word under way, leaves programming, releases the "
+              "device and closes ({0} again ends at once)"},
+             {StopName()});
+}
+
 std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary) {
   std::vector<std::string> lines;
   std::size_t good = 0;
@@ -84,8 +92,8 @@ std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary)
                         {halfWay}));
   }
   if (summary.interrupted)
-    lines.push_back(job.loop ? Say({"Fin par Ctrl-C.", "Ended by Ctrl-C."})
-                             : Say({"Interrompu par Ctrl-C.", "Interrupted by Ctrl-C."}));
+    lines.push_back(job.loop ? Say({"Fin par {0}.", "Ended by {0}."}, {StopName()})
+                             : Say({"Interrompu par {0}.", "Interrupted by {0}."}, {StopName()}));
   if (summary.logLinesLost > 0)
     lines.push_back(Say({"{0} ligne(s) n'ont pas pu être écrites dans le journal {1}.",
                          "{0} line(s) could not be written to the log file {1}."},

@@ -56,6 +56,9 @@ std::unique_ptr<Reporter> MakePlainReporter(const Job& job, std::FILE* out);
 std::unique_ptr<Reporter> MakeJsonReporter(const Job& job, std::FILE* out);
 std::unique_ptr<Reporter> MakeQuietReporter(const Job& job, std::FILE* err);
 
+// What the ports do now that the run is asked to stop, for people.
+std::string StoppingText();
+
 // The closing lines for people: the counts, then each device that was not updated with its cause
 // and remedy, and the ones stopped half-way.
 std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary);

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/Report.h"
+#include "cli/Terminal.h"
 
 namespace flash {
 
@@ -67,18 +68,16 @@ class JsonReporter final : public Reporter {
   }
 
   void OnDevice(update::RunId id, const update::DeviceFacts& facts) override {
-    const std::size_t port = id.port;
-    Json j = {{"event", "device"}, {"port", job_.ports[port].com}};
+    Json j = Head("device", id.port, id.device);
     j.update(FactsJson(facts));
     Emit(j);
   }
 
   void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
-    const std::size_t port = id.port;
-    Emit({{"event", "speed"},
-          {"port", job_.ports[port].com},
-          {"bps", bitsPerSecond},
-          {"refused", refused}});
+    Json j = Head("speed", id.port, id.device);
+    j["bps"] = bitsPerSecond;
+    j["refused"] = refused;
+    Emit(j);
   }
 
   // One event each time the whole percentage moves on.
@@ -91,15 +90,17 @@ class JsonReporter final : public Reporter {
       if (percent == percent_[port]) return;
       percent_[port] = percent;
     }
-    Emit({{"event", "progress"},
-          {"port", job_.ports[port].com},
-          {"records", done},
-          {"of", count},
-          {"percent", percent}});
+    Json j = Head("progress", port, id.device);
+    j["records"] = done;
+    j["of"] = count;
+    j["percent"] = percent;
+    Emit(j);
   }
 
   void Waiting(std::size_t port, unsigned next) override {
-    Emit({{"event", "waiting"}, {"port", job_.ports[port].com}, {"next_device", next}});
+    Json j = Head("waiting", port, next);
+    j["next_device"] = next;
+    Emit(j);
   }
 
   void Result(const DeviceReport& r) override {
@@ -133,7 +134,7 @@ class JsonReporter final : public Reporter {
     Emit(j);
   }
 
-  void Stopping() override { Emit({{"event", "stopping"}}); }
+  void Stopping() override { Emit({{"event", "stopping"}, {"by", StopKey()}}); }
 
   void OnTrace(update::RunId id, const TraceLine& line) override {
     Json j = Head("trace", id.port, id.device);
@@ -154,19 +155,32 @@ class JsonReporter final : public Reporter {
         halfWay.push_back(who);
       }
     }
+    // The same keys for info and update, so that one script reads both: for info, "updated"
+    // counts the devices that would be.
     Emit({{"event", "summary"},
+          {"command", job_.Info() ? "info" : "update"},
           {"devices", summary.reports.size()},
-          {job_.Info() ? "would_update" : "updated", good},
-          {job_.Info() ? "would_not_update" : "not_updated", summary.reports.size() - good},
+          {"updated", good},
+          {"not_updated", summary.reports.size() - good},
           {"half_way", halfWay},
           {"interrupted", summary.interrupted},
+          {"stopped_by", summary.interrupted ? Json(StopKey()) : Json(nullptr)},
           {"log_lines_lost", summary.logLinesLost},
           {"exit_code", static_cast<int>(summary.code)}});
   }
 
  private:
+  // Every event of a device: its port (the COM name, and the port as the user gave it when that
+  // was another name: a by-path link, a node's path) and its number on that port.
   Json Head(const char* event, std::size_t port, unsigned sequence) const {
-    return {{"event", event}, {"port", job_.ports[port].com}, {"device_no", sequence}};
+    const Port& p = job_.ports[port];
+    Json j = {{"event", event}, {"port", p.com.empty() ? p.given : p.com}, {"device_no", sequence}};
+    if (!p.given.empty() && p.given != p.com) j["port_given"] = Shown(p.given);
+    return j;
+  }
+
+  static const char* StopKey() {
+    return terminal::StoppedBy() == terminal::StopCause::Terminate ? "terminate" : "ctrl-c";
   }
 
   void Emit(const Json& j) {

@@ -66,7 +66,7 @@ class PlainReporter final : public Reporter {
     const std::size_t quarter = 4 * done / count;
     if (quarter <= quarters_[port] || quarter >= 4) return;
     quarters_[port] = quarter;
-    Line(port, std::to_string(25 * quarter) + "%");
+    Line(port, std::to_string(25 * quarter) + (French() ? " %" : "%"));
   }
 
   void Waiting(std::size_t port, unsigned next) override {
@@ -91,11 +91,7 @@ class PlainReporter final : public Reporter {
 
   void Stopping() override {
     std::lock_guard lock(mutex_);
-    Write(out_, Say({"Ctrl-C : chaque port finit le mot en cours, quitte la programmation, "
-                     "libère l'appareil et ferme (un second Ctrl-C arrête tout de suite)",
-                     "Ctrl-C: each port finishes the word under way, leaves programming, "
-                     "releases the device and closes (Ctrl-C again ends at once)"}) +
-                    "\n");
+    Write(out_, StoppingText() + "\n");
   }
 
   void End(const RunSummary& summary) override {

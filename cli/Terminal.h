@@ -26,6 +26,12 @@ int Width(std::FILE* stream);
 // under way are finished first. stop must live until the program ends.
 void OnInterrupt(std::atomic<bool>* stop);
 
+// What asked the program to end: Ctrl-C (Ctrl-Break) from the person at the bench, or a request
+// to terminate (SIGTERM or a closed terminal on Linux, the console closed or the session ended
+// on Windows), which has an exit status of its own (143).
+enum class StopCause { None, Interrupt, Terminate };
+StopCause StoppedBy();
+
 // The one line the second Ctrl-C writes to stderr before it ends the program: which devices may
 // be left in programming mode, and what to do. Kept up to date by the main thread; the signal
 // handler only writes what is there.

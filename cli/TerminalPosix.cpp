@@ -20,13 +20,18 @@ std::atomic<bool>* stopFlag = nullptr;
 static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
 static_assert(std::atomic<int>::is_always_lock_free, "the note is read from a signal handler");
 InterruptNote note;
+std::atomic<int> cause{static_cast<int>(StopCause::None)};
 
-// The second one: the note, then the end, at once.
-void OnSignal(int) {
+// The first one asks every port to finish and keeps what asked; the second one writes the note
+// and ends at once, with 128 and its own number (130 for Ctrl-C, 143 for SIGTERM).
+void OnSignal(int signal) {
+  int none = static_cast<int>(StopCause::None);
+  cause.compare_exchange_strong(
+      none, static_cast<int>(signal == SIGINT ? StopCause::Interrupt : StopCause::Terminate));
   if (!stopFlag->exchange(true)) return;
   const ssize_t written = write(STDERR_FILENO, note.Text(), note.Length());
   (void)written;
-  _exit(130);
+  _exit(128 + signal);
 }
 
 }  // namespace
@@ -52,6 +57,10 @@ int Width(std::FILE* stream) {
   winsize size{};
   if (ioctl(fileno(stream), TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
   return 80;
+}
+
+StopCause StoppedBy() {
+  return static_cast<StopCause>(cause.load());
 }
 
 void SetInterruptNote(const std::string& line) {

@@ -52,24 +52,34 @@ class ConsoleCodePage {
 };
 const ConsoleCodePage consoleCodePage;
 
-// Ctrl-C, Ctrl-Break, the console window closed: the ports finish cleanly; the second one ends
-// the program at once.
+std::atomic<int> cause{static_cast<int>(StopCause::None)};
+
+// Ctrl-C, Ctrl-Break, the console window closed, the session ending: the ports finish cleanly;
+// the second one ends the program at once (130 after Ctrl-C, 143 after a request to end).
 BOOL WINAPI OnConsoleEvent(DWORD event) {
+  StopCause asked = StopCause::Interrupt;
   switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
+      break;
     case CTRL_CLOSE_EVENT:
-      if (stopFlag->exchange(true)) {
-        DWORD written = 0;
-        WriteFile(GetStdHandle(STD_ERROR_HANDLE), note.Text(), static_cast<DWORD>(note.Length()),
-                  &written, nullptr);
-        consoleCodePage.Restore();
-        ExitProcess(130);
-      }
-      return TRUE;
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      asked = StopCause::Terminate;
+      break;
     default:
       return FALSE;
   }
+  int none = static_cast<int>(StopCause::None);
+  cause.compare_exchange_strong(none, static_cast<int>(asked));
+  if (stopFlag->exchange(true)) {
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), note.Text(), static_cast<DWORD>(note.Length()),
+              &written, nullptr);
+    consoleCodePage.Restore();
+    ExitProcess(asked == StopCause::Terminate ? 143 : 130);
+  }
+  return TRUE;
 }
 
 }  // namespace
@@ -95,6 +105,10 @@ int Width(std::FILE* stream) {
   if (!GetConsoleScreenBufferInfo(HandleOf(stream), &info)) return 80;
   const int width = info.srWindow.Right - info.srWindow.Left + 1;
   return width > 0 ? width : 80;
+}
+
+StopCause StoppedBy() {
+  return static_cast<StopCause>(cause.load());
 }
 
 void SetInterruptNote(const std::string& line) {

@@ -12,10 +12,18 @@ namespace {
 // The run's events go to the reporter, and to the worker's own note of its stage.
 class Tee final : public update::RunObserver {
  public:
-  Tee(update::RunObserver& first, std::atomic<int>& stage, std::atomic<std::uint32_t>& serial)
-      : first_(first), stage_(stage), serial_(serial) {}
+  // silentAfterStop: a device whose call begins after the stop ends without a result (the next
+  // device of a --loop), so it gets no event either.
+  Tee(update::RunObserver& first, std::atomic<int>& stage, std::atomic<std::uint32_t>& serial,
+      const std::atomic<bool>& stop, bool silentAfterStop)
+      : first_(first),
+        stage_(stage),
+        serial_(serial),
+        stop_(stop),
+        silentAfterStop_(silentAfterStop) {}
   void OnStage(update::RunId id, update::Stage stage) override {
     stage_ = static_cast<int>(stage);
+    if (silentAfterStop_ && stage == update::Stage::Calling && stop_.load()) return;
     first_.OnStage(id, stage);
   }
   void OnDevice(update::RunId id, const update::DeviceFacts& facts) override {
@@ -33,6 +41,8 @@ class Tee final : public update::RunObserver {
   update::RunObserver& first_;
   std::atomic<int>& stage_;
   std::atomic<std::uint32_t>& serial_;
+  const std::atomic<bool>& stop_;
+  const bool silentAfterStop_;
 };
 
 }  // namespace
@@ -92,14 +102,19 @@ void PortWorker::Run() {
     options.waitForPort = job_.loop && sequence > 1;
     sequence_ = sequence;
     serial_ = 0;
-    Tee observer(reporter_, stage_, serial_);
+    Tee observer(reporter_, stage_, serial_, stop_, job_.loop && sequence > 1);
     std::shared_ptr<TraceLines> trace;
     if (job_.verbose) {
       trace =
           std::make_shared<TraceLines>(reporter_, options.id, DeviceLabel(job_, index_, sequence));
       options.trace = TraceHook(trace);
     }
-    const update::RunResult result = update::RunUpdate(link, options, observer);
+    // A socket with nothing plugged in has no node to call: its port fails on its own line.
+    update::RunResult result;
+    if (port_.emptySocket)
+      result.outcome = update::Outcome::PortFailed;
+    else
+      result = update::RunUpdate(link, options, observer);
     if (trace) trace->Flush();
     stage_ = -1;
     // With --loop, Ctrl-C while calling for the next device is the normal end of the bench, and

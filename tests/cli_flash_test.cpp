@@ -291,6 +291,19 @@ TEST_F(FlashTest, LoopUpdatesDeviceAfterDeviceUntilCtrlC) {
   ASSERT_TRUE(flash.WaitFor("\"next_device\":3")) << flash.Out();
   flash.Signal(SIGINT);
   EXPECT_EQ(flash.Finish(), 0) << flash.Out();
+  // Every event of a device carries its number, and no device is begun after the stop without
+  // its result: the third one, called after Ctrl-C, has no event at all.
+  bool stopped = false;
+  for (const Json& j : JsonLines(flash.Out())) {
+    const std::string event = j["event"];
+    if (event == "stopping") stopped = true;
+    if (event != "start" && event != "stopping" && event != "summary") {
+      EXPECT_TRUE(j.contains("device_no")) << j.dump();
+    }
+    if (stopped && event == "stage") {
+      EXPECT_NE(j["device_no"], 3) << j.dump();
+    }
+  }
   const auto results = Events(JsonLines(flash.Out()), "result");
   ASSERT_EQ(results.size(), 2u);
   EXPECT_EQ(results[0]["outcome"], "updated");

@@ -38,6 +38,10 @@ class Run {
 
   RunResult Go() {
     const std::uint64_t start = Now();
+    if (StopAsked()) {
+      End(Outcome::Stopped);  // nothing begun, nothing to tell
+      return result_;
+    }
     observer_.OnStage(options_.id, Stage::Calling);
     const bool answered = Call(start);
     result_.callingMs = Now() - start;

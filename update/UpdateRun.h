@@ -86,8 +86,8 @@ inline constexpr std::int32_t kBenchSpeed = 115200;
 inline constexpr unsigned kDefaultWaitSeconds = 45;
 
 struct RunOptions {
-  RunId id;                         // handed back with every event
-  bool program = true;              // false: the checks only; the device is released untouched
+  RunId id;                          // handed back with every event
+  bool program = true;               // false: the checks only; the device is released untouched
   std::int32_t speed = kBenchSpeed;  // a loader speed (link/LoaderFacts.h); 9600 sends no switch
   // How long to call a device that is not switched on yet; nullopt: until it answers or stop.
   std::optional<unsigned> waitSeconds = kDefaultWaitSeconds;
