@@ -423,7 +423,8 @@ std::string LinkErrorText(LinkError error) {
       break;
   }
   if (IsSystemError(error)) {
-    const bool gone = platform::ClassifyPortError(error) == platform::PortFailure::Missing;
+    // A code met during the run, after the port opened and worked.
+    const bool gone = platform::LineGone(error);
     return SystemWords(error) +
            (gone ? Say({" (câble débranché ?)", " (the cable was unplugged?)"}) : std::string());
   }

@@ -56,6 +56,20 @@ const ValueRule kLanguageRule{{"une langue", "a language"},
 
 constexpr Words kNoWords{nullptr, nullptr};
 
+#if defined(_WIN32)
+constexpr Words kPortsHelp{"les ports des appareils (COM3 ou \\\\.\\COM3)",
+                           "the ports of the devices (COM3 or \\\\.\\COM3)"};
+constexpr Words kLanguageHelp{
+    "la langue des messages : fr ou en (par défaut celle de l'affichage de Windows)",
+    "the language of the messages: fr or en (default: that of Windows' display)"};
+#else
+constexpr Words kPortsHelp{"les ports des appareils (COM33 ou /dev/ttyUSB0)",
+                           "the ports of the devices (COM33 or /dev/ttyUSB0)"};
+constexpr Words kLanguageHelp{
+    "la langue des messages : fr ou en (par défaut celle de LC_ALL, LC_MESSAGES ou LANG)",
+    "the language of the messages: fr or en (default: that of LC_ALL, LC_MESSAGES or LANG)"};
+#endif
+
 }  // namespace
 
 const CommandSpec kCommandSpecs[4] = {
@@ -72,14 +86,12 @@ const CommandSpec kCommandSpecs[4] = {
       "call each device and show its identity, type, serial number and version, and whether it "
       "would be updated; writes nothing"},
      {"PORT...", "PORT..."},
-     {"les ports des appareils (COM33 ou /dev/ttyUSB0)",
-      "the ports of the devices (COM33 or /dev/ttyUSB0)"}},
+     kPortsHelp},
     {Command::Update,
      "update",
      {"met chaque appareil à jour en version {0}", "update each device to version {0}"},
      {"PORT...", "PORT..."},
-     {"les ports des appareils (COM33 ou /dev/ttyUSB0)",
-      "the ports of the devices (COM33 or /dev/ttyUSB0)"}},
+     kPortsHelp},
     {Command::Check,
      "check",
      {"vérifie un fichier de firmware comme la compilation le vérifie, et dit ce qu'il écrirait "
@@ -112,8 +124,7 @@ const OptionSpec kOptionSpecs[] = {
      0,
      {"LANGUE", "LANG"},
      &kLanguageRule,
-     {"la langue des messages : fr ou en (par défaut celle de LC_ALL, LC_MESSAGES ou LANG)",
-      "the language of the messages: fr or en (default: that of LC_ALL, LC_MESSAGES or LANG)"},
+     kLanguageHelp,
      nullptr,
      [](Job&, const std::string&) {}},
     {"--all",

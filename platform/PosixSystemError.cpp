@@ -31,6 +31,10 @@ PortFailure ClassifyPortError(int code) {
   }
 }
 
+bool LineGone(int code) {
+  return code == EIO || code == ENXIO || code == ENODEV;
+}
+
 std::string SystemMessage(int code) {
   return std::strerror(code);
 }

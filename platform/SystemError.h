@@ -15,6 +15,13 @@ enum class PortFailure {
 
 PortFailure ClassifyPortError(int code);
 
+// A code from a read or a write on a port that opened and worked: the cable (its USB bridge) was
+// pulled out. Windows answers every call on the dead handle with 31 (a device attached to the
+// system is not functioning), 22 (the device does not recognise the command), 5 (access
+// denied), 1167 (not connected) or 995 (aborted); Linux with EIO, ENXIO or ENODEV. At the open,
+// 5 means a port held by another program instead: hence a question of its own.
+bool LineGone(int code);
+
 // The system's own text for a code, without a line end.
 std::string SystemMessage(int code);
 // The same in French or in English, whatever the system's own language: on Linux the C

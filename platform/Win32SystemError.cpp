@@ -26,6 +26,19 @@ PortFailure ClassifyPortError(int code) {
   }
 }
 
+bool LineGone(int code) {
+  switch (static_cast<DWORD>(code)) {
+    case ERROR_GEN_FAILURE:
+    case ERROR_BAD_COMMAND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_OPERATION_ABORTED:
+      return true;
+    default:
+      return false;
+  }
+}
+
 namespace {
 
 // As UTF-16, made UTF-8: the ANSI call would give the ANSI code page's bytes, "Acc\xe8s

@@ -63,11 +63,30 @@ set_tests_properties(WineFlash.DevicePathAndRecords PROPERTIES PASS_REGULAR_EXPR
 # French Wine speaks 1252): a COM port that is a directory is refused with "access denied".
 add_test(NAME WineFlash.SystemMessagesAreUtf8
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/flash-system-message ${ORB42_WINE_RUN} ${flash})
+# A log in a folder whose name is outside the ANSI code page: the command line and the path go
+# in UTF-16 from start to end.
+add_test(NAME WineFlash.LogInAFolderOutsideTheCodePage
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/flash-unicode-log ${ORB42_WINE_RUN} ${flash})
+# The help tells what applies on Windows: COM names, the language of Windows' display; nothing of
+# Linux's variables or nodes.
+add_test(NAME WineFlash.HelpSaysWhatAppliesOnWindows
+         COMMAND ${ORB42_WINE_RUN} ${flash} update --help --lang en)
+set_tests_properties(WineFlash.HelpSaysWhatAppliesOnWindows PROPERTIES
+                     PASS_REGULAR_EXPRESSION "COM3 or [^!]*of Windows' display"
+                     FAIL_REGULAR_EXPRESSION "ORB42_DEV_DIR|ORB42_SYSFS_TTY|/dev/tty|LC_MESSAGES")
 set_tests_properties(WineFlash.UpdateAt115200 WineFlash.InfoWritesNothing
                      WineFlash.UpToDateDeviceIsLeftAlone WineFlash.MissingPortIsNamed
                      WineFlash.ListMarksTheBridge WineFlash.RefusedLineSettingsAreNamed
                      WineFlash.SystemMessagesAreUtf8 WineFlash.DevicePathAndRecords
+                     WineFlash.LogInAFolderOutsideTheCodePage WineFlash.HelpSaysWhatAppliesOnWindows
                      PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 300)
+
+# orb42-flash's words for what Windows answers: a cable pulled out during a run, the system's
+# messages in French or in English whatever Windows' own language.
+orb42_windows_test(win_flash_words_test)
+target_link_libraries(win_flash_words_test PRIVATE orb42_cli)
+gtest_discover_tests(win_flash_words_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                     PROPERTIES ${ORB42_WINE_TEST_PROPERTIES} TIMEOUT 120)
 
 # orb42-flash in a console window, whose own code page (the OEM one) is not UTF-8, calling a
 # device that stays switched off.
