@@ -7,6 +7,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <regex>
+#include <utility>
+#include <vector>
+
 #include "support/FlashFixture.h"
 
 namespace {
@@ -88,6 +92,59 @@ TEST_F(FlashTest, InfoAndUpdateSummariesShareTheirKeys) {
     EXPECT_EQ(summary["updated"], 1) << command;
     EXPECT_EQ(summary["not_updated"], 0) << command;
     EXPECT_TRUE(summary["stopped_by"].is_null());
+  }
+}
+
+}  // namespace
+
+namespace {
+
+struct LocaleCase {
+  std::vector<std::pair<const char*, const char*>> env;
+  bool french;     // the words
+  char separator;  // of a new log, and the seconds' decimal mark with it
+};
+
+// As the README promises: the language from LC_ALL, then LC_MESSAGES, then LANG; the log's
+// separator (';' with a decimal comma where the locale writes decimals with a comma) from
+// LC_ALL, then LC_NUMERIC, then LANG. Each with French, English, C, nothing set, and the
+// variables at odds with each other.
+TEST_F(FlashTest, LocaleChoosesTheWordsAndTheLogsNumbersInTheirOrder) {
+  const LocaleCase cases[] = {
+      {{{"LANG", "fr_FR.UTF-8"}}, true, ';'},
+      {{{"LANG", "C.UTF-8"}}, false, ','},
+      {{{"LANG", "C"}}, false, ','},
+      {{}, false, ','},
+      {{{"LANG", "fr_FR.UTF-8"}, {"LC_ALL", "C.UTF-8"}}, false, ','},
+      {{{"LANG", "C.UTF-8"}, {"LC_ALL", "fr_FR.UTF-8"}}, true, ';'},
+      {{{"LANG", "C.UTF-8"}, {"LC_MESSAGES", "fr_FR.UTF-8"}}, true, ','},
+      {{{"LANG", "fr_FR.UTF-8"}, {"LC_MESSAGES", "C.UTF-8"}}, false, ';'},
+      {{{"LANG", "C.UTF-8"}, {"LC_NUMERIC", "fr_FR.UTF-8"}}, false, ';'},
+      {{{"LANG", "fr_FR.UTF-8"}, {"LC_NUMERIC", "C.UTF-8"}}, true, ','},
+      {{{"LC_MESSAGES", "C.UTF-8"}, {"LC_NUMERIC", "C.UTF-8"}, {"LC_ALL", "fr_FR.UTF-8"}},
+       true,
+       ';'},
+      {{{"LC_MESSAGES", "fr_FR.UTF-8"}, {"LC_NUMERIC", "fr_FR.UTF-8"}, {"LC_ALL", "C.UTF-8"}},
+       false,
+       ','},
+  };
+  Start(Ports(1));
+  int n = 0;
+  for (const LocaleCase& c : cases) {
+    std::string env;
+    for (const auto& [name, value] : c.env) env += std::string(name) + "=" + value + " ";
+    SCOPED_TRACE(env);
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LC_NUMERIC", "LANG"}) unsetenv(name);
+    for (const auto& [name, value] : c.env) setenv(name, value, 1);
+    const std::string log = dir + "/log" + std::to_string(++n) + ".csv";
+    const auto r = RunFlash({"info", "COM33", "--log", log});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(Has(r.out, "1 appareil : 1 serait mis à jour"), c.french) << r.out;
+    const std::string text = ReadText(log);
+    const auto header = text.substr(3, text.find('\n') - 3);  // after the byte-order mark
+    EXPECT_EQ(header, LogHeader(c.separator));
+    const std::string decimal = c.separator == ';' ? ";[0-9]+,[0-9];" : ",[0-9]+\\.[0-9],";
+    EXPECT_TRUE(std::regex_search(text.substr(text.find('\n')), std::regex(decimal))) << text;
   }
 }
 

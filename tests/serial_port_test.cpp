@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <ostream>
 #include <thread>
 
 #include "platform/Clock.h"
@@ -242,12 +243,28 @@ TEST_F(SerialPortOverPty, HangUpIsAnErrorNotATimeout) {
 
 // A terminal program, a stray cat, brltty: another process reads the same terminal and takes
 // some of the bytes that poll() announced to this port. The port must then go on waiting for what
-// is left of its time-out, never block in read() until a next byte that may never come. The
-// peer sends a byte every 400 ms and hangs up at the end, which also frees a read stuck inside
-// read(); the stray reader blocks in read() as cat does.
-TEST_F(SerialPortOverPty, AnotherReaderOfThePortNeverHoldsAReadPastItsTimeout) {
+// is left of its time-out, never block in read() until a next byte that may never come, and never
+// start its time-out again when it lost a byte: on a busy line it would then wait for as long as
+// the bytes keep coming. The stray reader blocks in read() as cat does, so it takes most bytes
+// first; the peer hangs up at the end, which also frees a read stuck inside read().
+struct BusyLine {
+  unsigned intervalMs;  // between two bytes of the peer
+  unsigned count;
+  std::uint32_t timeoutMs;  // of one read
+};
+
+void PrintTo(const BusyLine& line, std::ostream* os) {
+  *os << line.count << " bytes " << line.intervalMs << " ms apart, time-out " << line.timeoutMs
+      << " ms";
+}
+
+class AnotherReader : public SerialPortOverPty, public ::testing::WithParamInterface<BusyLine> {};
+
+TEST_P(AnotherReader, NeverHoldsAReadPastItsTimeout) {
+  const BusyLine line = GetParam();
   Script script;
-  for (std::uint8_t i = 0; i < 12; ++i) script.Pause(400).Send({i});
+  for (unsigned i = 0; i < line.count; ++i)
+    script.Pause(line.intervalMs).Send({static_cast<std::uint8_t>(i)});
   script.Pause(1500).HangUp();
   const int stray = open(peer.SlavePath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(stray, 0);
@@ -259,14 +276,14 @@ TEST_F(SerialPortOverPty, AnotherReaderOfThePortNeverHoldsAReadPastItsTimeout) {
   ASSERT_EQ(port->Open(kCom33), 0);
   ASSERT_EQ(port->SetLine(LineSettings{}), 0);
   CommTimeouts t;
-  t.ReadTotalTimeoutConstant = 150;
+  t.ReadTotalTimeoutConstant = line.timeoutMs;
   ASSERT_EQ(port->SetTimeouts(t), 0);
   peer.Run(script);
 
   int received = 0;
   std::uint64_t longest = 0;
   int result = 0;
-  const std::uint64_t end = platform::TickCount() + 10000;
+  const std::uint64_t end = platform::TickCount() + 20000;
   while (result == 0 && platform::TickCount() < end) {
     std::uint8_t value = 0;
     bool got = false;
@@ -276,9 +293,14 @@ TEST_F(SerialPortOverPty, AnotherReaderOfThePortNeverHoldsAReadPastItsTimeout) {
     received += got ? 1 : 0;
   }
   EXPECT_EQ(result, EIO) << "the hang-up at the end is an error";
-  EXPECT_LT(longest, 350u) << "a read waited past its 150 ms time-out";
-  EXPECT_EQ(received + stolen, 12);
+  EXPECT_LT(longest, line.timeoutMs + 200u) << "a read waited past its time-out";
+  EXPECT_EQ(received + stolen, static_cast<int>(line.count));
   port->Close();
   strayReader.join();
   close(stray);
 }
+
+// A byte now and then, slower than the time-out; and a busy line, a byte every 40 ms for three
+// seconds, ten of them inside one time-out.
+INSTANTIATE_TEST_SUITE_P(Lines, AnotherReader,
+                         ::testing::Values(BusyLine{400, 12, 150}, BusyLine{40, 75, 400}));
