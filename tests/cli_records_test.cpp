@@ -31,39 +31,59 @@ constexpr unsigned kIdentity = 2, kType = 3, kSerialCell122 = 7, kVersion = 14, 
 
 struct RecordCase {
   const char* what;
-  sim::Fault fault;
+  std::vector<sim::Fault> faults;
   std::uint32_t serialNumber = 312000001;
+  const char* outcome = nullptr;  // where the case must end one way: the outcome and repairs
+  int repairs = -1;
 };
 
 const RecordCase kCases[] = {
-    {"no identity", {FaultKind::Silence, FaultTarget::Command, kIdentity}},
-    {"garbled identity", {FaultKind::WrongByte, FaultTarget::Command, kIdentity}},
-    {"garbled type", {FaultKind::WrongByte, FaultTarget::Command, kType}},
-    {"late serial number", {FaultKind::Late, FaultTarget::Command, kSerialCell122, 2300}},
-    {"garbled serial number", {FaultKind::WrongByte, FaultTarget::Command, kSerialCell122}},
+    {"no identity", {{FaultKind::Silence, FaultTarget::Command, kIdentity}}},
+    {"garbled identity", {{FaultKind::WrongByte, FaultTarget::Command, kIdentity}}},
+    {"garbled type", {{FaultKind::WrongByte, FaultTarget::Command, kType}}},
+    {"late serial number", {{FaultKind::Late, FaultTarget::Command, kSerialCell122, 2300}}},
+    {"garbled serial number", {{FaultKind::WrongByte, FaultTarget::Command, kSerialCell122}}},
     // One digit of 299999999's cell 122 garbled into another digit reads 301048575, in range.
     {"garbled out-of-range serial number",
-     {FaultKind::WrongByte, FaultTarget::Command, kSerialCell122},
+     {{FaultKind::WrongByte, FaultTarget::Command, kSerialCell122}},
      299999999},
-    {"garbled version", {FaultKind::WrongByte, FaultTarget::Command, kVersion}},
-    {"cable pulled at the version", {FaultKind::HangUp, FaultTarget::Command, kVersion}},
-    {"no answer to the switch", {FaultKind::Silence, FaultTarget::Command, kSwitch}},
-    {"no unlock", {FaultKind::Silence, FaultTarget::Command, kUnlock}},
-    {"cable pulled entering programming", {FaultKind::HangUp, FaultTarget::Command, kProgramming}},
-    {"call refused", {FaultKind::Refuse, FaultTarget::Call, 1}},
-    {"silent word", {FaultKind::Silence, FaultTarget::ProgramWord, 10}},
-    {"refused word", {FaultKind::WrongByte, FaultTarget::ProgramWord, 10}},
-    {"word answered after the purge", {FaultKind::Late, FaultTarget::ProgramWord, 10, 2300}},
-    {"word answered too late to wait for", {FaultKind::Late, FaultTarget::ProgramWord, 10, 4500}},
-    {"cable pulled at a word", {FaultKind::HangUp, FaultTarget::ProgramWord, 500}},
-    {"silent minor version cell", {FaultKind::Silence, FaultTarget::EepromWrite, 1}},
-    {"refused minor version cell", {FaultKind::WrongByte, FaultTarget::EepromWrite, 1}},
-    {"late minor version cell", {FaultKind::Late, FaultTarget::EepromWrite, 1, 2300}},
-    {"cable pulled at the minor version cell", {FaultKind::HangUp, FaultTarget::EepromWrite, 1}},
-    {"silent major version cell", {FaultKind::Silence, FaultTarget::EepromWrite, 2}},
-    {"refused major version cell", {FaultKind::WrongByte, FaultTarget::EepromWrite, 2}},
-    {"late major version cell", {FaultKind::Late, FaultTarget::EepromWrite, 2, 2300}},
-    {"cable pulled at the major version cell", {FaultKind::HangUp, FaultTarget::EepromWrite, 2}},
+    {"garbled version", {{FaultKind::WrongByte, FaultTarget::Command, kVersion}}},
+    {"cable pulled at the version", {{FaultKind::HangUp, FaultTarget::Command, kVersion}}},
+    {"no answer to the switch", {{FaultKind::Silence, FaultTarget::Command, kSwitch}}},
+    {"no unlock", {{FaultKind::Silence, FaultTarget::Command, kUnlock}}},
+    {"cable pulled entering programming",
+     {{FaultKind::HangUp, FaultTarget::Command, kProgramming}}},
+    {"call refused", {{FaultKind::Refuse, FaultTarget::Call, 1}}},
+    {"silent word", {{FaultKind::Silence, FaultTarget::ProgramWord, 10}}},
+    {"refused word", {{FaultKind::WrongByte, FaultTarget::ProgramWord, 10}}},
+    {"word answered after the purge", {{FaultKind::Late, FaultTarget::ProgramWord, 10, 2300}}},
+    {"word answered too late to wait for", {{FaultKind::Late, FaultTarget::ProgramWord, 10, 4500}}},
+    {"cable pulled at a word", {{FaultKind::HangUp, FaultTarget::ProgramWord, 500}}},
+    {"silent minor version cell", {{FaultKind::Silence, FaultTarget::EepromWrite, 1}}},
+    {"refused minor version cell", {{FaultKind::WrongByte, FaultTarget::EepromWrite, 1}}},
+    {"late minor version cell", {{FaultKind::Late, FaultTarget::EepromWrite, 1, 2300}}},
+    {"cable pulled at the minor version cell", {{FaultKind::HangUp, FaultTarget::EepromWrite, 1}}},
+    {"silent major version cell", {{FaultKind::Silence, FaultTarget::EepromWrite, 2}}},
+    {"refused major version cell", {{FaultKind::WrongByte, FaultTarget::EepromWrite, 2}}},
+    {"late major version cell", {{FaultKind::Late, FaultTarget::EepromWrite, 2, 2300}}},
+    {"cable pulled at the major version cell", {{FaultKind::HangUp, FaultTarget::EepromWrite, 2}}},
+    // The link repeats a refused word three times, each after a purge and its conversation back
+    // in step; a fourth refusal is one too many.
+    {"word refused three times, then taken",
+     {{FaultKind::WrongByte, FaultTarget::ProgramWord, 10},
+      {FaultKind::WrongByte, FaultTarget::ProgramWord, 11},
+      {FaultKind::WrongByte, FaultTarget::ProgramWord, 12}},
+     312000001,
+     "updated",
+     3},
+    {"word refused four times",
+     {{FaultKind::WrongByte, FaultTarget::ProgramWord, 10},
+      {FaultKind::WrongByte, FaultTarget::ProgramWord, 11},
+      {FaultKind::WrongByte, FaultTarget::ProgramWord, 12},
+      {FaultKind::WrongByte, FaultTarget::ProgramWord, 13}},
+     312000001,
+     "transmission-failure",
+     3},
 };
 
 std::string VersionOf(const std::vector<std::uint8_t>& eeprom) {
@@ -99,7 +119,7 @@ std::map<std::string, std::vector<std::string>> CsvByPort(const std::string& pat
 TEST_F(FlashTest, EveryRecordSaysWhatTheDeviceHoldsWhateverTheLineDid) {
   std::vector<sim::Options> ports = Ports(std::size(kCases));
   for (std::size_t i = 0; i < std::size(kCases); ++i) {
-    ports[i].faults = {kCases[i].fault};
+    ports[i].faults = kCases[i].faults;
     ports[i].device.serialNumber = kCases[i].serialNumber;
   }
   Start(ports);
@@ -129,6 +149,10 @@ TEST_F(FlashTest, EveryRecordSaysWhatTheDeviceHoldsWhateverTheLineDid) {
       // The line answered again in every case: the version is never left unknown here.
       ASSERT_FALSE(r["version"].is_null()) << r.dump();
       EXPECT_EQ(r["version"], holds) << r.dump();
+    }
+    if (c.outcome) {
+      EXPECT_EQ(r["outcome"], c.outcome) << r.dump();
+      EXPECT_EQ(r["repairs"], c.repairs) << r.dump();
     }
     if (c.serialNumber == 299999999) {
       EXPECT_NE(r["outcome"], "updated");
