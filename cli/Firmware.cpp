@@ -88,9 +88,7 @@ const char* French(HexFault fault) {
 // "FILE:LINE: error: ...", "FILE:LINE:COLUMN: error: ..." for a character, "FILE: error: ..." for
 // the file as a whole, in the run's language (the place stays as tools read it).
 std::string Line(const std::string& path, const HexMessage& m, bool error) {
-  const auto value = [&m](std::size_t i) { return i < m.values.size() ? m.values[i] : ""; };
-  const std::string text =
-      Say({French(m.fault), HexFaultEnglish(m.fault)}, {value(0), value(1), value(2), value(3)});
+  const std::string text = HexMessageText(m);
   return error ? Say({"{0}: erreur : {1}", "{0}: error: {1}"}, {HexMessagePlace(path, m), text})
                : Say({"{0}: avertissement : {1}", "{0}: warning: {1}"},
                      {HexMessagePlace(path, m), text});
@@ -102,6 +100,11 @@ std::string FileError(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
+
+std::string HexMessageText(const HexMessage& m) {
+  const auto value = [&m](std::size_t i) { return i < m.values.size() ? m.values[i] : ""; };
+  return Say({French(m.fault), HexFaultEnglish(m.fault)}, {value(0), value(1), value(2), value(3)});
+}
 
 LoadedFirmware LoadFirmware(const std::string& file) {
   LoadedFirmware firmware;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "update/FirmwareImage.h"
+#include "update/HexValidate.h"
 
 namespace flash {
 
@@ -22,5 +23,8 @@ struct LoadedFirmware {
 };
 
 LoadedFirmware LoadFirmware(const std::string& path);
+
+// What the check found, in the run's language, with its values.
+std::string HexMessageText(const HexMessage& message);
 
 }  // namespace flash

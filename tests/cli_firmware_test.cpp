@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/Firmware.h"
+#include "cli/Words.h"
 #include "platform/Sha256.h"
 #include "support/FlashFixture.h"
 #include "support/HexWords.h"
@@ -13,6 +15,26 @@
 namespace {
 
 using namespace testsupport;
+
+// Every fault of the check is worded in both languages, each wording with every value the check
+// gives it.
+TEST(FirmwareMessages, EveryFaultIsWordedInBothLanguagesWithAllItsValues) {
+  for (int f = 0; f <= static_cast<int>(HexFault::SkippedConfiguration); ++f) {
+    HexMessage m;
+    m.fault = static_cast<HexFault>(f);
+    const std::string english = HexFaultEnglish(m.fault);
+    for (char n = '0'; n <= '3'; ++n)
+      if (english.find(std::string("{") + n + "}") != std::string::npos)
+        m.values.push_back(std::string("<value ") + n + ">");
+    for (const flash::Language language : {flash::Language::French, flash::Language::English}) {
+      flash::SetLanguage(language);
+      const std::string text = flash::HexMessageText(m);
+      EXPECT_FALSE(text.empty()) << f;
+      EXPECT_EQ(text.find('{'), std::string::npos) << text;
+      for (const std::string& value : m.values) EXPECT_TRUE(Has(text, value)) << text;
+    }
+  }
+}
 
 // An image whose counts all differ (7 records, 4 program words, 3 EEPROM cells, words 64 to
 // 300): the first record is not the lowest word, the program words have gaps, and a word and a
