@@ -209,8 +209,9 @@ int Work(Job& job) {
                         "relancez orb42-flash (ils peuvent être restés en mode programmation) : ",
                         "ended at once; switch each of these devices off and on, then run "
                         "orb42-flash again (they may be left in programming mode): "})),
-        atRisk,
-        [](std::size_t n) { return Say({" et {0} autres", " and {0} more"}, {std::to_string(n)}); });
+        atRisk, [](std::size_t n) {
+          return Say({" et {0} autres", " and {0} more"}, {std::to_string(n)});
+        });
     const bool allDone =
         std::all_of(workers.begin(), workers.end(), [](const auto& w) { return w->Finished(); });
     if (allDone) break;

@@ -5,10 +5,10 @@
 #include <ctime>
 #include <filesystem>
 
-#include "cli/TextColumns.h"
 #include "cli/Words.h"
 #include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
+#include "platform/Utf8.h"
 
 namespace flash {
 
@@ -313,7 +313,7 @@ std::string Shown(const std::string& raw) {
   std::string out;
   for (std::size_t i = 0; i < raw.size();) {
     char32_t code = 0;
-    const std::size_t length = Utf8Sequence(raw, i, code);
+    const std::size_t length = platform::Utf8Sequence(raw, i, code);
     if (length > 0 && !Hidden(code)) {
       out.append(raw, i, length);
       i += length;

@@ -32,7 +32,9 @@ struct Size {
 Size SizeOf(std::FILE* stream);
 
 // The terminal's width in columns; 80 when it cannot be told.
-int Width(std::FILE* stream);
+inline int Width(std::FILE* stream) {
+  return SizeOf(stream).columns;
+}
 
 // From now on Ctrl-C (and a polite request to end: SIGTERM, a closed terminal) sets *stop, so
 // that every port finishes cleanly; a second one ends the program at once with status 130.

@@ -105,10 +105,6 @@ Size SizeOf(std::FILE* stream) {
   return size;
 }
 
-int Width(std::FILE* stream) {
-  return SizeOf(stream).columns;
-}
-
 void SetInterruptNote(const std::string& instruction, const std::vector<std::string>& names,
                       const std::function<std::string(std::size_t)>& more) {
   note.Set(instruction, names, more);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/Utf8.h"
+
 namespace flash {
 
 namespace {
@@ -64,31 +66,12 @@ bool In(const Range (&table)[N], char32_t code) {
 // The next character of text from byte i: its length in bytes (a bad byte alone) and columns.
 std::size_t Next(std::string_view text, std::size_t i, std::size_t& columns) {
   char32_t code = 0;
-  const std::size_t length = Utf8Sequence(text, i, code);
+  const std::size_t length = platform::Utf8Sequence(text, i, code);
   columns = length == 0 ? 1 : CharacterColumns(code);
   return length == 0 ? 1 : length;
 }
 
 }  // namespace
-
-std::size_t Utf8Sequence(std::string_view text, std::size_t i, char32_t& code) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = lead < 0x80                   ? 1
-                       : lead >= 0xC2 && lead < 0xE0 ? 2
-                       : lead >= 0xE0 && lead < 0xF0 ? 3
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                     : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(i + k) & 0x3F);
-  }
-  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return length;
-}
 
 std::size_t CharacterColumns(char32_t code) {
   if (code < 0x20 || (code >= 0x7F && code < 0xA0)) return 0;  // controls draw nothing

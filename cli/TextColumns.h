@@ -10,10 +10,6 @@
 
 namespace flash {
 
-// The length of the UTF-8 sequence that starts text[i] and its code point, or 0 when it is not a
-// valid one (a stray continuation byte, a sequence cut short, an overlong form, a surrogate).
-std::size_t Utf8Sequence(std::string_view text, std::size_t i, char32_t& code);
-
 // The columns a character takes: 0 for the marks drawn over the character before them, 2 for
 // the wide ones, 1 otherwise.
 std::size_t CharacterColumns(char32_t code);

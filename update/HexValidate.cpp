@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "platform/Utf8.h"
 #include "update/AddressClass.h"
 
 namespace {
@@ -64,28 +65,16 @@ std::uint32_t ByteAt(std::string_view line, std::size_t pos) {
 // UTF-8 character, else its bytes as \xNN (a control character, a byte that is no UTF-8).
 // length gets the bytes it takes.
 std::string CharacterAt(std::string_view line, std::size_t pos, std::size_t& length) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(line[k]); };
-  const unsigned char lead = byte(pos);
-  length = lead < 0x80                   ? 1
-           : lead >= 0xC2 && lead < 0xE0 ? 2
-           : lead >= 0xE0 && lead < 0xF0 ? 3
-           : lead >= 0xF0 && lead < 0xF5 ? 4
-                                         : 0;
-  std::uint32_t code = length == 1 ? lead : lead & (0xFFu >> (length + 1));
-  bool valid = length > 0 && pos + length <= line.size();
-  for (std::size_t k = 1; valid && k < length; ++k) {
-    valid = (byte(pos + k) & 0xC0) == 0x80;
-    code = (code << 6) | (byte(pos + k) & 0x3Fu);
-  }
-  const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-  valid = valid && code >= least[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
-  if (valid && code >= 0x20 && (code < 0x7F || code > 0x9F) && code != 0xFEFF)
+  char32_t code = 0;
+  length = platform::Utf8Sequence(line, pos, code);
+  if (length > 0 && code >= 0x20 && (code < 0x7F || code > 0x9F) && code != 0xFEFF)
     return std::string(line.substr(pos, length));
-  if (!valid) length = 1;
+  if (length == 0) length = 1;
   std::string shown;
   for (std::size_t k = 0; k < length; ++k) {
     char escaped[8];
-    std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(byte(pos + k)));
+    std::snprintf(escaped, sizeof escaped, "\\x%02X",
+                  static_cast<unsigned>(static_cast<unsigned char>(line[pos + k])));
     shown += escaped;
   }
   return shown;
