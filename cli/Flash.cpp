@@ -195,21 +195,24 @@ int Work(Job& job) {
   for (auto& worker : workers) worker->Start();
   bool announced = false;
   for (;;) {
-    std::string atRisk;
+    std::vector<std::string> atRisk;
     for (const auto& worker : workers) {
-      const std::string who = worker->AtRisk();
-      if (!who.empty()) atRisk += (atRisk.empty() ? "" : ", ") + who;
+      std::string who = worker->AtRisk();
+      if (!who.empty()) atRisk.push_back(std::move(who));
     }
+    // What to do first: on a large bench the names may not all fit the note.
     terminal::SetInterruptNote(
         Say({"orb42-flash : ", "orb42-flash: "}) +
-        (atRisk.empty()
-             ? Say({"arrêt immédiat ; aucun appareil n'était en programmation",
-                    "ended at once; no device was being programmed"})
-             : Say({"arrêt immédiat ; peuvent être restés en mode programmation : {0} : éteignez "
-                    "et rallumez chacun d'eux, puis relancez orb42-flash",
-                    "ended at once; may be left in programming mode: {0}: switch each of them "
-                    "off and on, then run orb42-flash again"},
-                   {atRisk})));
+            (atRisk.empty()
+                 ? Say({"arrêt immédiat ; aucun appareil n'était en programmation",
+                        "ended at once; no device was being programmed"})
+                 : Say({"arrêt immédiat ; éteignez et rallumez chacun de ces appareils, puis "
+                        "relancez orb42-flash (ils peuvent être restés en mode programmation) : ",
+                        "ended at once; switch each of these devices off and on, then run "
+                        "orb42-flash again (they may be left in programming mode): "})),
+        atRisk, [](std::size_t n) {
+          return Say({" et {0} autres", " and {0} more"}, {std::to_string(n)});
+        });
     const bool allDone =
         std::all_of(workers.begin(), workers.end(), [](const auto& w) { return w->Finished(); });
     if (allDone) break;

@@ -10,6 +10,7 @@
 #include "cli/Words.h"
 #include "link/LoaderFacts.h"
 #include "platform/SystemError.h"
+#include "platform/Utf8.h"
 
 namespace flash {
 
@@ -319,27 +320,6 @@ std::string Printable(const std::string& raw) {
 
 namespace {
 
-// The length of the UTF-8 sequence that starts text[i] and its code point, or 0 when it is not a
-// valid one (a stray continuation byte, a sequence cut short, an overlong form, a surrogate).
-std::size_t Utf8Sequence(const std::string& text, std::size_t i, char32_t& code) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = lead < 0x80                   ? 1
-                       : lead >= 0xC2 && lead < 0xE0 ? 2
-                       : lead >= 0xE0 && lead < 0xF0 ? 3
-                       : lead >= 0xF0 && lead < 0xF5 ? 4
-                                                     : 0;
-  if (length == 0 || i + length > text.size()) return 0;
-  code = length == 1 ? lead : lead & (0xFF >> (length + 1));
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) return 0;
-    code = (code << 6) | (byte(i + k) & 0x3F);
-  }
-  const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (code < least[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-  return length;
-}
-
 bool Hidden(char32_t code) {
   return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C ||
          (code >= 0x200E && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
@@ -352,7 +332,7 @@ std::string Shown(const std::string& raw) {
   std::string out;
   for (std::size_t i = 0; i < raw.size();) {
     char32_t code = 0;
-    const std::size_t length = Utf8Sequence(raw, i, code);
+    const std::size_t length = platform::Utf8Sequence(raw, i, code);
     if (length > 0 && !Hidden(code)) {
       out.append(raw, i, length);
       i += length;

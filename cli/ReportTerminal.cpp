@@ -1,15 +1,25 @@
 // On a terminal: one line per port, redrawn in place ten times a second (port, serial number,
 // stage, a percentage and a bar, then the outcome). With --loop each device's outcome is printed
 // above the live lines, which go on with the next device. A live line never wraps, so that the
-// redraw stays in place: on a narrow terminal the bar shrinks first, then the line is cut. Lines
-// printed for good (outcomes above the live lines, the last frame, the summary) wrap at word
-// breaks instead.
+// redraw stays in place: on a narrow terminal the bar shrinks first, then the line is cut
+// (between two characters, by the columns they take). Lines printed for good (outcomes above the
+// live lines, the last frame, the summary) wrap at word breaks instead.
+//
+// The live lines never take more rows than the terminal has, less the one the cursor rests on:
+// a block taller than the screen would scroll its top into the scrollback at every frame, where
+// the cursor cannot go back to it. With more ports than rows, the ports that have most to show
+// get the rows and one line counts the others. The size is measured again before each frame, so
+// a resized terminal gets lines of its new width at the next frame.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <numeric>
 #include <thread>
 
 #include "cli/Report.h"
+#include "cli/Terminal.h"
+#include "cli/TextColumns.h"
 #include "cli/Words.h"
 #include "platform/Clock.h"
 
@@ -21,17 +31,14 @@ constexpr std::size_t kBarWidth = 24;
 constexpr std::size_t kNarrowestBar = 6;  // a bar narrower than this says nothing: none
 constexpr auto kRepaint = std::chrono::milliseconds(100);
 
-std::string Pad(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
-}
-
 class TerminalReporter final : public Reporter {
  public:
   TerminalReporter(const Job& job, std::FILE* out, int width)
-      : job_(job), out_(out), width_(width), rows_(job.ports.size()) {
+      : job_(job), out_(out), rows_(job.ports.size()) {
+    size_.columns = width;
     // The calling count starts at 0, not at the machine's uptime.
     for (Row& row : rows_) row.since = platform::TickCount();
-    for (const Port& p : job.ports) labelWidth_ = std::max(labelWidth_, p.Label().size());
+    for (const Port& p : job.ports) labelWidth_ = std::max(labelWidth_, Columns(p.Label()));
     if (job.loop) labelWidth_ += 4;  // " #12"
   }
 
@@ -91,6 +98,7 @@ class TerminalReporter final : public Reporter {
     row.serial = SerialText(r.result.device);
     row.outcome = r.line;
     row.done = true;
+    row.good = r.code == kExitUpdated;
     if (job_.loop) {
       commits_.push_back(RowText(r.port, row, false));
       // A bench that runs on does not wait for the summary to say what went wrong.
@@ -106,8 +114,9 @@ class TerminalReporter final : public Reporter {
   // The live lines go, the message stays above them, and they are drawn again below it.
   void Problem(const std::string& text) override {
     std::lock_guard lock(mutex_);
-    if (drawn_ > 0) Write(out_, "\x1b[" + std::to_string(drawn_) + "A\r\x1b[J");
-    drawn_ = 0;
+    Measure();
+    if (!drawnColumns_.empty()) Write(out_, Up() + "\r\x1b[J");
+    drawnColumns_.clear();
     Reporter::Problem(text);
     Draw();
   }
@@ -120,6 +129,7 @@ class TerminalReporter final : public Reporter {
   void End(const RunSummary& summary) override {
     StopPainter();
     std::lock_guard lock(mutex_);
+    Measure();
     std::string text = Up() + "\r\x1b[J";
     if (job_.loop) {
       // The live lines have nothing more to say: every outcome is above them already.
@@ -128,7 +138,7 @@ class TerminalReporter final : public Reporter {
       for (std::size_t i = 0; i < rows_.size(); ++i) text += Wrap(RowText(i, rows_[i], false));
     }
     commits_.clear();
-    drawn_ = 0;
+    drawnColumns_.clear();
     for (const std::string& line : SummaryLines(job_, summary)) text += Wrap(line);
     Write(out_, text);
   }
@@ -142,9 +152,18 @@ class TerminalReporter final : public Reporter {
     std::string speed;
     std::size_t done_records = 0, records = 0;
     bool done = false;
+    bool good = false;  // done, and updated (info: would be)
     bool waiting = false;
     std::string outcome;
   };
+
+  // Which ports get the rows when there are too few: the ones at work, then the ones calling,
+  // then the ones waiting for the next device, then the ones done.
+  static int Rank(const Row& row) {
+    if (row.done) return 3;
+    if (row.waiting) return 2;
+    return row.stage == update::Stage::Calling ? 1 : 0;
+  }
 
   static std::string Percent(const Row& row) {
     const int percent = row.records ? static_cast<int>(100 * row.done_records / row.records) : 0;
@@ -162,7 +181,7 @@ class TerminalReporter final : public Reporter {
   std::string Programming(const Row& row, std::size_t room) const {
     const std::string head = Say({"programmation ", "programming "}) + Percent(row);
     const std::string tail = row.speed.empty() ? "" : " " + row.speed;
-    const std::size_t fixed = head.size() + 3 + tail.size();  // " [" and "]"
+    const std::size_t fixed = Columns(head) + 3 + Columns(tail);  // " [" and "]"
     const std::size_t bar = room > fixed ? std::min(kBarWidth, room - fixed) : 0;
     if (bar < kNarrowestBar) return head + tail;
     return head + " " + Bar(row, bar) + tail;
@@ -170,6 +189,7 @@ class TerminalReporter final : public Reporter {
 
   std::string State(const Row& row, std::size_t room) const {
     if (row.done) return row.outcome;
+    const std::string stopping = stopping_ ? Say({"  (arrêt)", "  (stopping)"}) : std::string();
     std::string state;
     if (row.waiting) {
       state = Say({"attente du départ de l'appareil, puis du suivant",
@@ -192,30 +212,89 @@ class TerminalReporter final : public Reporter {
               Say({"passage à {0} bit/s", "switching to {0} bit/s"}, {std::to_string(job_.speed)});
           break;
         case update::Stage::Programming:
-          state = Programming(row, room > 14 ? room - 14 : 0);  // "  (stopping)"
+          state = Programming(row, room > Columns(stopping) ? room - Columns(stopping) : 0);
           break;
         case update::Stage::Finishing:
           state = Say({"fin", "finishing"});
           break;
       }
     }
-    return stopping_ ? state + Say({"  (arrêt)", "  (stopping)"}) : state;
+    return state + stopping;
   }
 
-  std::size_t Columns() const { return width_ > 1 ? static_cast<std::size_t>(width_ - 1) : 79; }
+  // The columns a line may take: all but the last, which some terminals wrap at once.
+  std::size_t LineColumns() const {
+    return size_.columns > 1 ? static_cast<std::size_t>(size_.columns - 1) : 79;
+  }
 
   // A live line is cut to the width; one printed for good is not (Wrap breaks it).
   std::string RowText(std::size_t port, const Row& row, bool live = true) const {
-    const std::string head =
-        Pad(DeviceLabel(job_, port, row.sequence), labelWidth_) + "  " + Pad(row.serial, 10) + " ";
-    const std::size_t room = Columns() > head.size() ? Columns() - head.size() : 0;
+    const std::string head = PadToColumns(DeviceLabel(job_, port, row.sequence), labelWidth_) +
+                             "  " + PadToColumns(row.serial, 10) + " ";
+    const std::size_t used = Columns(head);
+    const std::size_t room = LineColumns() > used ? LineColumns() - used : 0;
     const std::string line = head + State(row, live ? room : kBarWidth + 40);
     return live ? Fit(line) : line;
   }
 
   // Cut to the width, so that a live line never wraps (a wrapped one would throw the redraw off).
-  std::string Fit(const std::string& line) const {
-    return line.size() > Columns() ? line.substr(0, Columns()) : line;
+  std::string Fit(const std::string& line) const { return CutToColumns(line, LineColumns()); }
+
+  // "… 12 more ports: 3 under way, 8 updated, 1 not updated": the ports left out of the block.
+  std::string Others(const std::vector<std::size_t>& hidden) const {
+    std::size_t working = 0, waiting = 0, good = 0, bad = 0;
+    for (std::size_t port : hidden) {
+      const Row& row = rows_[port];
+      (row.done ? (row.good ? good : bad) : row.waiting ? waiting : working) += 1;
+    }
+    const auto n = [](std::size_t count) { return std::to_string(count); };
+    std::vector<std::string> parts;
+    if (working) parts.push_back(Say({"{0} en cours", "{0} under way"}, {n(working)}));
+    if (waiting) parts.push_back(Say({"{0} en attente", "{0} waiting"}, {n(waiting)}));
+    if (good) {
+      parts.push_back(!job_.Info() ? Say({"{0} mis à jour", "{0} updated"}, {n(good)})
+                      : good == 1
+                          ? Say({"{0} serait mis à jour", "{0} would be updated"}, {n(good)})
+                          : Say({"{0} seraient mis à jour", "{0} would be updated"}, {n(good)}));
+    }
+    if (bad) {
+      parts.push_back(job_.Info() ? Say({"{0} non", "{0} would not"}, {n(bad)})
+                                  : Say({"{0} non mis à jour", "{0} not updated"}, {n(bad)}));
+    }
+    std::string text =
+        hidden.size() == 1
+            ? Say({"… {0} autre port : ", "… {0} more port: "}, {n(hidden.size())})
+            : Say({"… {0} autres ports : ", "… {0} more ports: "}, {n(hidden.size())});
+    for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? ", " : "") + parts[i];
+    return text;
+  }
+
+  // One line per port when the terminal has the rows for them; otherwise the ports that have
+  // most to show, in their order, and the count of the others on the last row.
+  std::vector<std::string> LiveLines() const {
+    const std::size_t limit = size_.rows > 2 ? static_cast<std::size_t>(size_.rows - 1) : 1;
+    std::vector<std::string> lines;
+    if (rows_.size() <= limit) {
+      for (std::size_t i = 0; i < rows_.size(); ++i) lines.push_back(RowText(i, rows_[i]));
+      return lines;
+    }
+    std::vector<std::size_t> order(rows_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
+      return Rank(rows_[a]) < Rank(rows_[b]);
+    });
+    std::vector<bool> shown(rows_.size(), false);
+    for (std::size_t k = 0; k + 1 < limit; ++k) shown[order[k]] = true;
+    std::vector<std::size_t> hidden;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+      if (shown[i]) {
+        lines.push_back(RowText(i, rows_[i]));
+      } else {
+        hidden.push_back(i);
+      }
+    }
+    lines.push_back(Fit(Others(hidden)));
+    return lines;
   }
 
   // Broken at spaces to the width, the lines after the first indented four more than it; each
@@ -223,17 +302,22 @@ class TerminalReporter final : public Reporter {
   std::string Wrap(const std::string& line) const {
     std::string out;
     std::string rest = line;
-    const std::string more(line.find_first_not_of(' ') + 4, ' ');
+    const std::string more(std::min(line.find_first_not_of(' '), line.size()) + 4, ' ');
     bool first = true;
     for (;;) {
       const std::string indent = first ? "" : more;
-      const std::size_t limit = Columns() > indent.size() + 10 ? Columns() - indent.size() : 10;
-      if (rest.size() <= limit) {
+      const std::size_t limit =
+          LineColumns() > indent.size() + 10 ? LineColumns() - indent.size() : 10;
+      if (Columns(rest) <= limit) {
         out += "\r\x1b[2K" + indent + rest + "\n";
         return out;
       }
-      std::size_t cut = rest.rfind(' ', limit);
-      if (cut == std::string::npos || cut == 0) cut = limit;
+      // At the last space that leaves the part before it within the limit (the space itself may
+      // fall just past it); a word longer than the line is cut between two characters.
+      const std::size_t fits = CutToColumns(rest, limit).size();
+      std::size_t cut = rest.rfind(' ', fits);
+      if (cut == std::string::npos || cut == 0) cut = fits;
+      if (cut == 0) cut = 1;  // nothing fits: one byte, so that the loop moves on
       out += "\r\x1b[2K" + indent + rest.substr(0, cut) + "\n";
       rest = rest.substr(cut);
       if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
@@ -241,18 +325,36 @@ class TerminalReporter final : public Reporter {
     }
   }
 
+  void Measure() { size_ = terminal::SizeOf(out_); }
+
+  // Back to the first live line. A terminal made narrower since the last frame has wrapped each
+  // of its lines onto as many rows as the new width needs (terminals reflow their lines; one that
+  // does not is taken up a few rows too far, which the next frame draws over).
   std::string Up() const {
-    return drawn_ > 0 ? "\x1b[" + std::to_string(drawn_) + "A" : std::string();
+    std::size_t rows = drawnColumns_.size();
+    if (size_.columns != drawnAt_ && size_.columns > 0) {
+      const auto width = static_cast<std::size_t>(size_.columns);
+      rows = 0;
+      for (std::size_t columns : drawnColumns_)
+        rows += std::max<std::size_t>(1, (columns + width - 1) / width);
+    }
+    return rows > 0 ? "\x1b[" + std::to_string(rows) + "A" : std::string();
   }
 
-  // Up to the first live line, the outcomes to keep above it, then every live line anew.
+  // Up to the first live line, the outcomes to keep above it, then every live line anew, and
+  // below them cleared: what a taller block or a reflowed one left there.
   void Draw() {
+    Measure();
     std::string text = Up();
     for (const std::string& line : commits_) text += Wrap(line);
     commits_.clear();
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-      text += "\r\x1b[2K" + RowText(i, rows_[i]) + "\n";
-    drawn_ = static_cast<int>(rows_.size());
+    drawnColumns_.clear();
+    for (const std::string& line : LiveLines()) {
+      text += "\r\x1b[2K" + line + "\n";
+      drawnColumns_.push_back(Columns(line));
+    }
+    text += "\x1b[J";
+    drawnAt_ = size_.columns;
     Write(out_, text);
   }
 
@@ -275,13 +377,14 @@ class TerminalReporter final : public Reporter {
 
   const Job& job_;
   std::FILE* out_;
-  const int width_;
+  terminal::Size size_;
   std::size_t labelWidth_ = 0;
   std::mutex mutex_;
   std::condition_variable wake_;
   std::vector<Row> rows_;
   std::vector<std::string> commits_;
-  int drawn_ = 0;
+  std::vector<std::size_t> drawnColumns_;  // the columns of each live line of the last frame
+  int drawnAt_ = 0;                        // the terminal's width when it was drawn
   bool stopping_ = false;
   bool ending_ = false;
   std::thread painter_;

@@ -73,8 +73,9 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   int none = static_cast<int>(StopCause::None);
   cause.compare_exchange_strong(none, static_cast<int>(asked));
   if (stopFlag->exchange(true)) {
+    const InterruptNote::View line = note.Current();
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), note.Text(), static_cast<DWORD>(note.Length()),
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.text, static_cast<DWORD>(line.length),
               &written, nullptr);
     consoleCodePage.Restore();
     ExitProcess(asked == StopCause::Terminate ? 143 : 130);
@@ -100,19 +101,27 @@ bool IsTerminal(std::FILE* stream) {
          SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
 }
 
-int Width(std::FILE* stream) {
+// The window onto the console's buffer, not the buffer: the buffer keeps thousands of rows
+// of scrollback, the window is what the technician sees. Read each time: a console sends no
+// signal when it is resized.
+Size SizeOf(std::FILE* stream) {
+  Size size;
   CONSOLE_SCREEN_BUFFER_INFO info{};
-  if (!GetConsoleScreenBufferInfo(HandleOf(stream), &info)) return 80;
-  const int width = info.srWindow.Right - info.srWindow.Left + 1;
-  return width > 0 ? width : 80;
+  if (!GetConsoleScreenBufferInfo(HandleOf(stream), &info)) return size;
+  const int columns = info.srWindow.Right - info.srWindow.Left + 1;
+  const int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
+  if (columns > 0) size.columns = columns;
+  if (rows > 0) size.rows = rows;
+  return size;
 }
 
 StopCause StoppedBy() {
   return static_cast<StopCause>(cause.load());
 }
 
-void SetInterruptNote(const std::string& line) {
-  note.Set(line);
+void SetInterruptNote(const std::string& instruction, const std::vector<std::string>& names,
+                      const std::function<std::string(std::size_t)>& more) {
+  note.Set(instruction, names, more);
 }
 
 void OnInterrupt(std::atomic<bool>* stop) {

@@ -920,8 +920,8 @@ TEST_F(FlashTest, NarrowTerminalKeepsThePercentageAndWrapsTheOutcome) {
       << joined;
 }
 
-// Ctrl-C twice: the program ends at once and says which devices may be left in programming mode
-// and what to do.
+// Ctrl-C twice: the program ends at once and says what to do and which devices may be left in
+// programming mode.
 TEST_F(FlashTest, SecondCtrlCEndsAtOnceAndNamesTheDevicesLeftInProgramming) {
   sim::Options paced = Fast();
   paced.pacing = true;
@@ -933,9 +933,9 @@ TEST_F(FlashTest, SecondCtrlCEndsAtOnceAndNamesTheDevicesLeftInProgramming) {
   flash.Signal(SIGINT);
   EXPECT_EQ(flash.Finish(2000), 130) << flash.Err();
   EXPECT_TRUE(Has(flash.Err(),
-                  "orb42-flash: ended at once; may be left in programming mode: COM33 (ttyUSB0) "
-                  "312000001, COM34 (ttyUSB1) 312001001: switch each of them off and on, then run "
-                  "orb42-flash again\n"))
+                  "orb42-flash: ended at once; switch each of these devices off and on, then run "
+                  "orb42-flash again (they may be left in programming mode): COM33 (ttyUSB0) "
+                  "312000001, COM34 (ttyUSB1) 312001001\n"))
       << flash.Err();
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/HexWords.h"
 #include "update/HexValidate.h"
 
 namespace {
@@ -17,16 +18,7 @@ const char* const kEnd = ":00000001FF\n";
 
 // One record with a correct checksum, followed by a line feed.
 std::string Rec(unsigned byteAddress, std::vector<unsigned> bytes, unsigned type = 0) {
-  unsigned sum = bytes.size() + (byteAddress >> 8) + (byteAddress & 0xFF) + type;
-  char text[80];
-  int n = std::snprintf(text, sizeof text, ":%02X%04X%02X", static_cast<unsigned>(bytes.size()),
-                        byteAddress, type);
-  for (unsigned b : bytes) {
-    n += std::snprintf(text + n, sizeof text - n, "%02X", b);
-    sum += b;
-  }
-  std::snprintf(text + n, sizeof text - n, "%02X\n", (256 - sum % 256) % 256);
-  return text;
+  return testsupport::HexRecord(byteAddress, bytes, type);
 }
 
 std::vector<unsigned> Bytes(unsigned count) {
@@ -89,6 +81,14 @@ TEST(FirmwareHexCheck, RefusesWhatTheWizardWouldWriteWrongly) {
       {"only configuration words", Rec(0x400E, {0x70, 0x3F}) + kEnd, 0, "no program data"},
       {"only EEPROM data", Rec(0x4200, EepromBytes(4)) + kEnd, 0, "no program data"},
       {"a program record without data", Rec(0x0100, {}) + kEnd, 0, "no program data"},
+      // The device would keep the later value: not the image that was checked.
+      {"program word written again with another value",
+       Rec(0x0060, {0x01, 0x02, 0x03, 0x04}) + Rec(0x4200, EepromBytes(2)) +
+           Rec(0x0062, {0x03, 0x05}) + kEnd,
+       3, "program word 49 is written twice with different values: 0x0503 here, 0x0403 on line 1"},
+      {"EEPROM cell written again with another value",
+       Rec(0x4200, EepromBytes(4)) + Rec(0x0060, Bytes(2)) + Rec(0x4202, {0x11, 0x00}) + kEnd, 3,
+       "EEPROM cell 1 is written twice with different values: 0x11 here, 0x5A on line 1"},
   };
   for (const Case& c : cases) {
     const HexCheck check = CheckHexText(c.text);
@@ -113,6 +113,64 @@ TEST(FirmwareHexCheck, AcceptsTheEdgesOfEveryRule) {
   ASSERT_TRUE(check.ok) << check.error.line << ": " << check.error.text;
   EXPECT_EQ(check.records.size(), 9u);
   EXPECT_TRUE(check.warnings.empty());
+}
+
+// A word or a cell written again with the value it has already is harmless: accepted, and
+// counted once. The range of program words is the lowest and the highest written, whatever the
+// order of the records and the gaps between them.
+TEST(FirmwareHexCheck, CountsEachWordAndCellOnceAndTheRangeAcrossGaps) {
+  const HexCheck check =
+      CheckHexText(Rec(0x0258, {0x12, 0x34}) +              // word 300
+                   Rec(0x0080, {0x01, 0x02, 0x03, 0x04}) +  // words 64 and 65
+                   Rec(0x0080, {0x01, 0x02}) +              // word 64 again, the same value
+                   Rec(0x00A0, {0x05, 0x06}) +              // word 80
+                   Rec(0x4200, {0x07, 0x00, 0x08, 0x00, 0x09, 0x00}) +  // cells 0 to 2
+                   Rec(0x4202, {0x08, 0x00}) +  // cell 1 again, the same value
+                   kEnd);
+  ASSERT_TRUE(check.ok) << check.error.line << ": " << check.error.text;
+  EXPECT_EQ(check.records.size(), 7u);
+  EXPECT_EQ(check.programWords, 4u);
+  EXPECT_EQ(check.firstProgramWord, 64u);
+  EXPECT_EQ(check.lastProgramWord, 300u);
+  EXPECT_EQ(check.eepromCells, 3u);
+}
+
+// A file saved with a byte-order mark (as some Windows editors do) is the same firmware. A
+// character that has no place in a record is named, with its column; one that would not show
+// (a control character, a byte that is no UTF-8, a byte-order mark inside the file) as its bytes.
+TEST(FirmwareHexCheck, AcceptsAByteOrderMarkAndNamesABadCharacterWithItsColumn) {
+  const HexCheck marked = CheckHexText("\xEF\xBB\xBF:0200600000346A\r\n:00000001FF\r\n");
+  ASSERT_TRUE(marked.ok) << marked.error.text;
+  EXPECT_EQ(marked.records.front(), ":0200600000346A");
+  const struct {
+    std::string line;
+    std::size_t column;
+    std::string text;
+  } cases[] = {
+      {":0200600000G4AA", 12, "character 'G' is not a hexadecimal digit"},
+      {":02006000\xC3\xA9"
+       "0346A",
+       10, "character '\xC3\xA9' is not a hexadecimal digit"},
+      {":0200\x07"
+       "0600000346A",
+       6, "character '\\x07' is not a hexadecimal digit"},
+      {":0200600000 346A", 12, "character ' ' is not a hexadecimal digit"},
+      {":02006000\xFF"
+       "0346A",
+       10, "character '\\xFF' is not a hexadecimal digit"},
+      {":0200600000346a", 15, "lower-case hexadecimal digit 'a'"},
+      {"\xEF\xBB\xBF:0200600000346A", 1,
+       "record does not start with ':' but with '\\xEF\\xBB\\xBF'"},
+  };
+  for (const auto& c : cases) {
+    const HexCheck check = CheckHexText(Rec(0x0062, {0x00, 0x34}) + c.line + "\n" + kEnd);
+    EXPECT_FALSE(check.ok) << c.line;
+    EXPECT_EQ(check.error.line, 2u) << c.line;
+    EXPECT_EQ(check.error.column, c.column) << c.line;
+    EXPECT_EQ(check.error.text.rfind(c.text, 0), 0u) << c.line << ": " << check.error.text;
+    EXPECT_EQ(HexMessageLine("in.hex", check.error, "error"),
+              "in.hex:2:" + std::to_string(c.column) + ": error: " + check.error.text);
+  }
 }
 
 TEST(FirmwareHexCheck, AcceptsCrLfAndBlankLinesAfterTheEnd) {

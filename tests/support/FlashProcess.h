@@ -1,11 +1,12 @@
 #pragma once
 // The real orb42-flash run from a test: its arguments, its output as it comes (through pipes,
-// or through a pseudo-terminal when the test needs the terminal's live lines), a signal, its
-// exit status. The environment (ORB42_SYSFS_TTY, ORB42_DEV_DIR) is the test's own. Header only,
-// no toolkit.
+// or through a pseudo-terminal of a given size when the test needs the terminal's live lines), a
+// signal, a resize of its terminal, its exit status. The environment (ORB42_SYSFS_TTY,
+// ORB42_DEV_DIR) is the test's own. Header only, no toolkit.
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,14 +23,15 @@ class FlashProcess {
   // inChild runs in the new process just before orb42-flash starts (limits, signal dispositions:
   // both survive the exec). It must only make system calls.
   explicit FlashProcess(const std::vector<std::string>& args, Output output = Output::Pipes,
-                        void (*inChild)() = nullptr, unsigned short columns = 120) {
+                        void (*inChild)() = nullptr, unsigned short columns = 120,
+                        unsigned short rows = 40) {
     std::vector<char*> argv{const_cast<char*>(kProgram)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     if (output == Output::Terminal) {
       winsize size{};
       size.ws_col = columns;
-      size.ws_row = 40;
+      size.ws_row = rows;
       pid_ = forkpty(&outFd_, nullptr, nullptr, &size);
       if (pid_ == 0) {
         if (inChild) inChild();
@@ -87,6 +89,14 @@ class FlashProcess {
   }
 
   void Signal(int signal) { kill(pid_, signal); }
+
+  // The terminal is resized, as a window is: the kernel tells the program with SIGWINCH.
+  bool Resize(unsigned short columns, unsigned short rows) {
+    winsize size{};
+    size.ws_col = columns;
+    size.ws_row = rows;
+    return ioctl(outFd_, TIOCSWINSZ, &size) == 0;
+  }
 
   // Reads everything to the end and returns the exit status (128 + n after signal n), or -1
   // when the program did not end within ms.

@@ -3,6 +3,7 @@
 // file (byte address / 2, low byte first): an oracle for what an update must have written that
 // does not go through the record table the updater itself uses. Header only, no toolkit.
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -10,6 +11,27 @@
 #include <vector>
 
 namespace testsupport {
+
+// One Intel HEX record with a correct checksum, followed by a line feed.
+inline std::string HexRecord(unsigned byteAddress, const std::vector<unsigned>& bytes,
+                             unsigned type = 0) {
+  unsigned sum =
+      static_cast<unsigned>(bytes.size()) + (byteAddress >> 8) + (byteAddress & 0xFF) + type;
+  std::string text(":");
+  char pair[8];
+  for (unsigned value :
+       {static_cast<unsigned>(bytes.size()), byteAddress >> 8, byteAddress & 0xFF, type}) {
+    std::snprintf(pair, sizeof pair, "%02X", value);
+    text += pair;
+  }
+  for (unsigned b : bytes) {
+    std::snprintf(pair, sizeof pair, "%02X", b);
+    text += pair;
+    sum += b;
+  }
+  std::snprintf(pair, sizeof pair, "%02X\n", (256 - sum % 256) % 256);
+  return text + pair;
+}
 
 inline std::map<std::uint32_t, std::uint16_t> HexProgramWords(const std::string& text) {
   std::map<std::uint32_t, std::uint16_t> words;
