@@ -81,10 +81,9 @@ std::uint8_t Channel::Take() {
     // adding up. The loader may look at the byte before it has fully arrived: nothing of it
     // shows on the line until an answer, and Send starts no answer before then. Sleeping here
     // byte by byte would cost a wake-up a byte, which several paced ports cannot afford. A
-    // bridge hands the host's bytes on a bus frame later: the first of a burst waits for it,
-    // the others follow it on the line.
-    // The bridge's latency counts from when the host wrote the burst, which was no later than
-    // when it was read (its start on the line can be reckoned earlier, but not its hand-over).
+    // bridge hands the host's bytes over outLatencyMs later: the first of a burst waits for
+    // that, counted from when the host wrote it (no later than when it was read), and the
+    // others follow it on the line.
     const auto out = std::chrono::milliseconds(shared_.options.outLatencyMs);
     const Clock::time_point sent = out.count() > 0 ? std::max(rxEarliest_, burstAt_) : rxEarliest_;
     rxFree_ = std::max(sent + out, rxFree_) + ByteTime();
