@@ -6,7 +6,10 @@
 //     release byte, 10 ms after each EEPROM write's bytes);
 //   - eight, sixteen and thirty-two devices on as many ports at once (a USB hub a side of a
 //     bench), against the time of one, with orb42-flash's processor time;
-//   - one device at 9600 bit/s (the wizard's speed), to set beside the wizard's own time.
+//   - one device at 9600 bit/s (the wizard's speed), to set beside the wizard's own time;
+//   - one device at 115200 bit/s behind a USB bridge's round trip: each answer of the loader
+//     reaches the host 1, 2 or 16 ms late (a full-speed bridge's bus frames; an FTDI bridge's
+//     default latency timer), against the same device without it.
 // The program runs as a child, its output thrown away, from exec to exit.
 //
 // usage: orb42-bench-flash PATH/TO/orb42-flash [runs]
@@ -55,7 +58,8 @@ Bound BoundOf(const std::vector<sim::TrafficByte>& transcript) {
 
 struct Run {
   double ms = 0;
-  Bound bound;  // the slowest port's
+  std::size_t answers = 0;  // bytes of the loader on the slowest port: the round trips
+  Bound bound;              // the slowest port's
   bool ok = false;
   double flashCpuMs = 0;  // processor time of orb42-flash (user + system)
   double simCpuMs = 0;    // processor time of this process, the simulators, meanwhile
@@ -71,8 +75,9 @@ double Median(std::vector<double> v) {
   return v.empty() ? 0 : v[v.size() / 2];
 }
 
-// One run of orb42-flash update --all on `ports` fresh simulated devices.
-Run Once(const char* program, unsigned ports, std::int32_t speed) {
+// One run of orb42-flash update --all on `ports` fresh simulated devices; each answer reaches
+// the host latencyMs late.
+Run Once(const char* program, unsigned ports, std::int32_t speed, unsigned latencyMs) {
   Run run;
   char pattern[] = "/tmp/orb42-bench-flash-XXXXXX";
   if (!mkdtemp(pattern)) return run;
@@ -80,6 +85,7 @@ Run Once(const char* program, unsigned ports, std::int32_t speed) {
   {
     sim::Options base;
     base.pacing = true;
+    base.inLatencyMs = latencyMs;
     sim::LoaderBank bank(sim::OptionsForPorts(base, ports));
     std::string error;
     if (!bank.Start(dir + "/sim", &error)) {
@@ -110,8 +116,13 @@ Run Once(const char* program, unsigned ports, std::int32_t speed) {
     posix_spawn_file_actions_destroy(&actions);
     run.ok = spawned == 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0;
     for (unsigned i = 0; i < ports; ++i) {
-      const Bound b = BoundOf(bank.Port(i).Transcript());
-      if (b.Total() > run.bound.Total()) run.bound = b;
+      const std::vector<sim::TrafficByte> transcript = bank.Port(i).Transcript();
+      const Bound b = BoundOf(transcript);
+      if (b.Total() > run.bound.Total()) {
+        run.bound = b;
+        run.answers = static_cast<std::size_t>(std::count_if(
+            transcript.begin(), transcript.end(), [](const auto& t) { return !t.fromHost; }));
+      }
       const auto eeprom = bank.Port(i).Eeprom();
       run.ok = run.ok && eeprom[126] == 1 && eeprom[127] == 5;
     }
@@ -123,11 +134,12 @@ Run Once(const char* program, unsigned ports, std::int32_t speed) {
 // Runs a scenario `runs` times, prints each run, returns the median time (0 on a failure);
 // cpuMs: the median processor time of orb42-flash.
 double Scenario(const char* title, const char* program, unsigned ports, std::int32_t speed,
-                int runs, Bound* bound, double* cpuMs = nullptr) {
+                int runs, Bound* bound, double* cpuMs = nullptr, unsigned latencyMs = 0,
+                std::size_t* answers = nullptr) {
   std::printf("%s\n", title);
   std::vector<double> times, cpu;
   for (int i = 1; i <= runs; ++i) {
-    const Run r = Once(program, ports, speed);
+    const Run r = Once(program, ports, speed, latencyMs);
     std::printf(
         "  run %d: %.1f ms%s; bound of the slowest port %.1f ms (%zu bytes, %zu of them above "
         "9600 bit/s, %.1f ms on the line, %.0f ms of fixed pauses), ratio %.4f; processor "
@@ -138,6 +150,7 @@ double Scenario(const char* title, const char* program, unsigned ports, std::int
     times.push_back(r.ms);
     cpu.push_back(r.flashCpuMs);
     if (bound) *bound = r.bound;
+    if (answers) *answers = r.answers;
   }
   if (cpuMs) *cpuMs = Median(cpu);
   return Median(times);
@@ -166,10 +179,23 @@ int main(int argc, char** argv) {
                runs, &many, &thirtyTwoCpu);
   Bound slow;
   const double slowMs = Scenario("one device, 9600 bit/s", program, 1, 9600, runs, &slow);
-  if (oneMs == 0 || eightMs == 0 || sixteenMs == 0 || thirtyTwoMs == 0 || slowMs == 0) {
+  // A USB bridge between: each answer late by the round trip the bridge adds.
+  std::size_t answers = 0;
+  double latencyMs[3] = {};
+  const unsigned latencies[3] = {1, 2, 16};
+  for (int i = 0; i < 3; ++i) {
+    const std::string title = "one device, 115200 bit/s, each answer " +
+                              std::to_string(latencies[i]) + " ms late (a USB round trip)";
+    latencyMs[i] =
+        Scenario(title.c_str(), program, 1, 115200, runs, nullptr, nullptr, latencies[i], &answers);
+  }
+  if (oneMs == 0 || eightMs == 0 || sixteenMs == 0 || thirtyTwoMs == 0 || slowMs == 0 ||
+      latencyMs[0] == 0 || latencyMs[1] == 0 || latencyMs[2] == 0) {
     std::printf("result: failed\n");
     return 1;
   }
+  std::printf("result: answers=%zu latency1_ms=%.1f latency2_ms=%.1f latency16_ms=%.1f\n", answers,
+              latencyMs[0], latencyMs[1], latencyMs[2]);
   // Processor time as a share of one core over the run's own time.
   std::printf(
       "result: one_ms=%.1f one_bound_ms=%.1f one_ratio=%.4f one_cpu_ms=%.0f eight_ms=%.1f "

@@ -57,6 +57,23 @@ std::optional<Fault> ParseFault(const std::string& text) {
   return fault;
 }
 
+// MS (added to each answer) or OUT:IN (host to loader, loader to host), in milliseconds.
+bool ParseLatency(const std::string& text, Options& o) {
+  const auto colon = text.find(':');
+  const auto first = Number<unsigned>(text.substr(0, colon), 0, 10000);
+  if (!first) return false;
+  if (colon == std::string::npos) {
+    o.outLatencyMs = 0;
+    o.inLatencyMs = *first;
+    return true;
+  }
+  const auto second = Number<unsigned>(text.substr(colon + 1), 0, 10000);
+  if (!second) return false;
+  o.outLatencyMs = *first;
+  o.inLatencyMs = *second;
+  return true;
+}
+
 bool ParseVersion(const std::string& text, Device& device) {
   const auto dot = text.find('.');
   if (dot == std::string::npos) return false;
@@ -108,6 +125,13 @@ bool Apply(const std::string& name, const std::string& value, CommandLine& out) 
     if (f) o.faults.push_back(*f);
     return f.has_value();
   }
+  if (name == "--latency") return ParseLatency(value, o);
+  if (name == "--line") {
+    if (value == "pty") o.line = LineSource::Pty;
+    if (value == "qemu") o.line = LineSource::QemuPty;
+    if (value == "unchecked") o.line = LineSource::Unchecked;
+    return value == "pty" || value == "qemu" || value == "unchecked";
+  }
   if (name == "--ports") {
     const auto n = Number<unsigned>(value, 1, kMaxPorts);
     if (n) out.ports = *n;
@@ -118,7 +142,7 @@ bool Apply(const std::string& name, const std::string& value, CommandLine& out) 
 
 bool TakesValue(const std::string& name) {
   for (const char* n : {"--dir", "--switch-on-delay", "--hang-up-ms", "--identity", "--type",
-                        "--serial", "--version", "--fault", "--ports"}) {
+                        "--serial", "--version", "--fault", "--ports", "--latency", "--line"}) {
     if (name == n) return true;
   }
   return false;
@@ -225,6 +249,15 @@ std::string Usage() {
          "  --serial N              the first device's serial number (default 312000001)\n"
          "  --version M.m           the firmware version the devices start with (default 1.4)\n"
          "  --hang-up-ms MS         how long a hang-up keeps the cable unplugged (default 300)\n"
+         "  --latency MS            what a USB bridge adds: each answer reaches the host MS ms\n"
+         "                          later; OUT:IN for each way (host to loader, loader to host)\n"
+         "  --line pty|qemu|unchecked\n"
+         "                          the loader reads only bytes sent at its own speed, as the\n"
+         "                          pseudo-terminal's settings show them (pty, the default);\n"
+         "                          qemu: as QEMU's serial backend sets them for a guest's\n"
+         "                          USB serial device, rounded to a standard terminal rate;\n"
+         "                          unchecked reads everything (a relay that hides the host's\n"
+         "                          settings stands between)\n"
          "  --fault KIND:TARGET:N   a fault at the N-th (from 1) TARGET; repeatable\n"
          "                          KIND: silence, wrong-byte, refuse, hang-up, late (the\n"
          "                          answer comes 1500 ms late; late:TARGET:N:MS for MS ms),\n"

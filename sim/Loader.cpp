@@ -1,6 +1,7 @@
 #include "sim/Loader.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "platform/Clock.h"
 #include "sim/DeviceMemory.h"
@@ -15,12 +16,16 @@ void Loader::Run() {
     const std::optional<std::uint8_t> b = channel_.Receive(&unplugAsked);
     if (unplugAsked) {
       unsigned downMs = 0;
+      bool unplug = false;
+      bool powerCycle = false;
       {
         std::lock_guard lock(shared_.mutex);
         downMs = shared_.unplugDownMs;
-        shared_.unplugAsked = false;
+        unplug = std::exchange(shared_.unplugAsked, false);
+        powerCycle = std::exchange(shared_.powerCycleAsked, false);
       }
-      if (HangUp(downMs) == Flow::Stop) return;
+      if (powerCycle) PowerCycle();
+      if (unplug && HangUp(downMs) == Flow::Stop) return;
       continue;
     }
     if (!b) return;
@@ -62,6 +67,16 @@ bool Loader::SwitchedOn(std::uint8_t b) {
   }
   if (!onAtMs_ && (b == kCall || delay == 0)) onAtMs_ = now + delay;
   return onAtMs_ && now >= *onAtMs_;
+}
+
+// Switched off and on: the loader starts again at 9600 bit/s, not called, and answers only once
+// the switch-on delay has passed after the next call; the memories stay.
+void Loader::PowerCycle() {
+  called_ = unlocked_ = programming_ = false;
+  onAtMs_.reset();
+  channel_.SetSpeed(kStartSpeed);
+  std::lock_guard lock(shared_.mutex);
+  shared_.lineSpeed = kStartSpeed;
 }
 
 void Loader::NextDevice() {
@@ -113,6 +128,7 @@ Loader::Flow Loader::HangUp(unsigned downMs) {
     std::fprintf(stderr, "orb42-loader-sim: replug failed: %s\n", error.c_str());
     return Flow::Stop;
   }
+  channel_.Start();  // the new terminal's settings
   std::lock_guard lock(shared_.mutex);
   shared_.slavePath = shared_.pty.SlavePath();
   if (!shared_.trees.devLink.empty() &&

@@ -22,6 +22,7 @@ class Loader {
 
   bool SwitchedOn(std::uint8_t b);
   void NextDevice();
+  void PowerCycle();
   Flow Dispatch(std::uint8_t command, MaybeFault fault);
   Flow HangUp(unsigned downMs);
   bool SendAnswerByte(std::uint8_t b);

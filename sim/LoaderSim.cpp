@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "platform/Clock.h"
 #include "sim/Channel.h"
 #include "sim/DeviceMemory.h"
 #include "sim/Loader.h"
@@ -72,6 +73,7 @@ bool LoaderSim::Start(std::string* error) {
     // add up to half of that to every byte the loader waits out.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     Channel channel(s);
+    channel.Start();
     Loader loader(s, channel);
     loader.Run();
   });
@@ -174,6 +176,16 @@ void LoaderSim::Unplug(unsigned downMs) {
   [[maybe_unused]] const ssize_t n = write(s.kickFd, &one, sizeof one);
 }
 
+void LoaderSim::PowerCycle() {
+  Shared& s = impl_->shared;
+  {
+    std::lock_guard lock(s.mutex);
+    s.powerCycleAsked = true;
+  }
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t n = write(s.kickFd, &one, sizeof one);
+}
+
 std::vector<TrafficByte> LoaderSim::Transcript() const {
   std::lock_guard lock(impl_->shared.mutex);
   return impl_->shared.transcript;
@@ -212,6 +224,22 @@ unsigned LoaderSim::HangUps() const {
 std::uint32_t LoaderSim::LineSpeed() const {
   std::lock_guard lock(impl_->shared.mutex);
   return impl_->shared.lineSpeed;
+}
+
+void LoaderSim::SetHostLine(const HostLine& line) {
+  std::lock_guard lock(impl_->shared.mutex);
+  impl_->shared.hostLine = line;
+  impl_->shared.NoteLine(line, platform::TickCount());
+}
+
+std::vector<LineChange> LoaderSim::HostLines() const {
+  std::lock_guard lock(impl_->shared.mutex);
+  return impl_->shared.lineLog;
+}
+
+unsigned LoaderSim::UnreadableBytes() const {
+  std::lock_guard lock(impl_->shared.mutex);
+  return impl_->shared.unreadable;
 }
 
 }  // namespace sim

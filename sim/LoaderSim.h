@@ -26,7 +26,9 @@
 //   the first time into the next one (5 -> 6), and each later time by one more, so that two
 //   garbled answers in a row never agree, as two errors of a noisy line would not.
 //   A HangUp takes effect on the command byte itself: the rest of the command is lost
-//   with the cable. The device keeps its state across a hang-up. Late carries the command out
+//   with the cable. The device keeps its state across a hang-up, its line speed too: a loader
+//   switched to a faster line reads the next call at 9600 bit/s only once it was switched off
+//   and on (PowerCycle). Late carries the command out
 //   and answers it, but only delayMs after the answer was due; the loader takes no byte in the
 //   meantime, so whatever the host sends meanwhile waits on the line. Corrupt carries a write
 //   out and acknowledges it, but keeps another value (the EEPROM byte inverted, the program word
@@ -37,6 +39,11 @@
 //   the next call byte meets a fresh device, which is off again: that call is its first call,
 //   so it answers once switchOnDelayMs have passed (at once with no delay).
 // - HangUps() counts completed replugs: once it has grown, the new pty is behind the dev link.
+// - The line: a byte the host sends at another speed than the loader's (or, where the line shows
+//   it, with another parity than even or another size than 8 bits) is garbled on the way and the
+//   loader cannot read it: it breaks off the command under way and answers nothing, as a real
+//   device would. On the pty the host's speed is the terminal's own (a pseudo-terminal keeps no
+//   parity); a bridge model declares the whole line (SetHostLine); Unchecked reads everything.
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -84,6 +91,10 @@ class LoaderSim {
   // Pulls the cable out now, or as soon as the command under way is done, and plugs it back in
   // downMs later (a new pty behind the same dev link; HangUps() grows once it is back).
   void Unplug(unsigned downMs);
+  // The device is switched off and on between two commands: its loader starts again at 9600
+  // bit/s, not called, off until the switch-on delay after the next call; its memories stay. A
+  // loader that a pulled cable left at a faster line answers again only after this.
+  void PowerCycle();
 
   std::vector<TrafficByte> Transcript() const;
   void ClearTranscript();
@@ -91,6 +102,15 @@ class LoaderSim {
   std::vector<std::uint8_t> LoaderBytes() const;  // bytes sent to the host, in order
   unsigned HangUps() const;
   std::uint32_t LineSpeed() const;  // the loader's current speed
+
+  // What the host asked of the line, where a model of the USB bridge knows it
+  // (Options::line == LineSource::Declared); the loader reads the host's bytes by it.
+  void SetHostLine(const HostLine& line);
+  // Each change of the host's line that the loader saw, oldest first: from the pty's settings,
+  // or as declared. Empty when the line is unchecked.
+  std::vector<LineChange> HostLines() const;
+  // Bytes from the host that the loader could not read: sent at another speed, parity or size.
+  unsigned UnreadableBytes() const;
 
  private:
   struct Impl;

@@ -1,6 +1,7 @@
 #include "sim/Pty.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@ bool MakeRaw(int fd) {
   if (tcgetattr(fd, &t) != 0) return false;
   cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
+  t.c_lflag |= EXTPROC;  // with the master in packet mode: settings changes are announced
   cfsetispeed(&t, B9600);
   cfsetospeed(&t, B9600);
   return tcsetattr(fd, TCSANOW, &t) == 0;
@@ -50,6 +52,12 @@ bool Pty::Open(std::string* error) {
   }
   const int flags = fcntl(master_, F_GETFL);
   fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+  int packet = 1;
+  if (ioctl(master_, TIOCPKT, &packet) != 0) {
+    const bool result = Fail(error, "pseudo-terminal packet mode");
+    Close();
+    return result;
+  }
   slavePath_ = name;
   return true;
 }

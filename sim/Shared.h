@@ -18,7 +18,7 @@ struct Shared {
 
   const Options options;  // fixed at construction (faults and device live on below)
   int wakeFd = -1;        // eventfd: readable once Stop was asked for
-  int kickFd = -1;        // eventfd: readable once Unplug was asked for
+  int kickFd = -1;        // eventfd: readable once Unplug or PowerCycle was asked for
 
   // The pty is replaced only by the serving thread (hang-up) or before it runs (Start).
   Pty pty;
@@ -37,6 +37,15 @@ struct Shared {
   bool stopping = false;
   unsigned unplugDownMs = 0;  // the Unplug asked for, taken by the serving thread
   bool unplugAsked = false;
+  bool powerCycleAsked = false;     // PowerCycle asked for, taken by the serving thread
+  HostLine hostLine;                // LineSource::Declared: the line as the bridge model set it
+  std::vector<LineChange> lineLog;  // each change of the host's line the loader saw
+  unsigned unreadable = 0;          // host bytes the loader could not read
+
+  // Appends line to the log unless it is the line already there. Called with the mutex held.
+  void NoteLine(const HostLine& line, std::uint64_t atMs) {
+    if (lineLog.empty() || !(lineLog.back().line == line)) lineLog.push_back({atMs, line});
+  }
 };
 
 }  // namespace sim

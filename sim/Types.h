@@ -40,6 +40,50 @@ struct Fault {
   unsigned delayMs = 1500;  // Late only: how late the answer comes
 };
 
+// Where the loader learns what the host asked of the line. A byte sent at a speed the loader is
+// not running at, or with a parity or character size it does not take, arrives garbled on a real
+// line: the loader cannot read it, so it breaks off whatever command it was taking and answers
+// nothing.
+enum class LineSource {
+  Pty,        // the pseudo-terminal's own settings: its speed (a pty keeps no parity or size)
+  QemuPty,    // the same, set by QEMU's serial backend for a guest's USB serial device: QEMU
+              // rounds the guest's speed to a standard terminal rate (QemuSerialRate)
+  Declared,   // what a model of the USB bridge reports through LoaderSim::SetHostLine
+  Unchecked,  // nothing can be known (a relay stands between): every byte is read
+};
+
+// The host's line as the loader's end sees it. A pty shows its speed only: parity is '?' and
+// dataBits 0 there.
+struct HostLine {
+  bool enabled = true;         // the bridge's UART is on (a bridge model turns it off at close)
+  std::uint32_t speed = 9600;  // bit/s the host sends at
+  char parity = '?';           // 'N', 'E', 'O', 'M', 'S'; '?' where the line does not show it
+  std::uint8_t dataBits = 0;   // 5 to 8; 0 where the line does not show it
+  std::uint8_t stopBits = 1;   // 1 or 2 (1.5 reads as 2)
+  bool operator==(const HostLine&) const = default;
+};
+
+// "115200 8E1", "9600" (a pty), "off" (the bridge's UART disabled).
+std::string DescribeLine(const HostLine& line);
+
+// Whether a loader running at loaderSpeed, 8 data bits and even parity, can read what a host
+// sends on line: the speed within 3 % (what two UARTs' clocks may differ by over eleven bits),
+// the parity and size where the line shows them. Stop bits do not matter to a receiver.
+bool LoaderCanRead(const HostLine& line, std::uint32_t loaderSpeed);
+
+// The rate QEMU's serial backend sets on a host terminal for a guest's speed: the first
+// standard terminal rate at or above ten elevenths of it (256000 bit/s becomes 460800).
+std::uint32_t QemuSerialRate(std::uint32_t bitsPerSecond);
+
+// A change of the host's line, and when the loader saw it.
+struct LineChange {
+  std::uint64_t atMs;  // monotonic milliseconds
+  HostLine line;
+};
+
+// "9600 8N1 > 9600 8E1 > 115200 8E1 > 9600 8E1"; empty for an empty log.
+std::string DescribeLineLog(const std::vector<LineChange>& log);
+
 struct Options {
   Device device;
   unsigned node = 0;  // the bridge's node in the trees: ttyUSB<node>, COM<33 + node> (0 to 31)
@@ -47,6 +91,12 @@ struct Options {
   bool pacing = false;           // 11 bits per byte at the current line speed, both ways
   std::vector<Fault> faults;
   unsigned hangUpDownMs = 300;  // how long the cable stays unplugged on a hang-up
+  LineSource line = LineSource::Pty;
+  // What a USB bridge adds to the line: a byte from the host reaches the loader outMs later (the
+  // next bus frame), an answer reaches the host inMs later (the bridge's own wait before it hands
+  // received bytes over). Added to the pacing; 0 for a line without a bridge.
+  unsigned outLatencyMs = 0;
+  unsigned inLatencyMs = 0;
 };
 
 struct TrafficByte {
@@ -54,6 +104,7 @@ struct TrafficByte {
   std::uint8_t value;
   std::uint64_t atMs;          // monotonic milliseconds
   std::uint32_t speed = 9600;  // the line speed the byte travelled at
+  bool unreadable = false;     // from the host at a speed or parity the loader was not taking
 };
 
 // A device's memories: program memory and EEPROM, and which words and cells the host wrote.

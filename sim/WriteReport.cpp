@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sim/DeviceMemory.h"
+#include "sim/LoaderSim.h"
 
 namespace sim {
 namespace {
@@ -70,6 +71,25 @@ std::string DescribeDevice(const FinishedDevice& device) {
   out += " (serial number " + std::to_string(serial) + ", version " +
          std::to_string(device.eeprom[kMajorCell]) + "." +
          std::to_string(device.eeprom[kMinorCell]) + ")\n";
+  return out;
+}
+
+std::string DescribePort(const LoaderSim& loader, const std::string& where) {
+  std::vector<FinishedDevice> devices = loader.FinishedDevices();
+  devices.push_back(loader.CurrentDevice());
+  char head[160];
+  std::snprintf(head, sizeof head, "# what was written%s, %zu device(s), %u hang-up(s):\n",
+                where.c_str(), devices.size(), loader.HangUps());
+  std::string out = head;
+  const std::string line = DescribeLineLog(loader.HostLines());
+  if (!line.empty()) {
+    out += "# the host's line" + where + ": " + line + "; " +
+           std::to_string(loader.UnreadableBytes()) + " byte(s) the loader could not read\n";
+  }
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    out += "device " + std::to_string(i + 1) + (i + 1 < devices.size() ? " (finished)" : "") +
+           ":\n" + DescribeDevice(devices[i]);
+  }
   return out;
 }
 

@@ -14,4 +14,10 @@ std::vector<std::string> WrittenWordRanges(const std::vector<bool>& written);
 // 120 to 127 (serial number and version).
 std::string DescribeDevice(const FinishedDevice& device);
 
+class LoaderSim;
+// What one simulated bridge served, as orb42-loader-sim prints it when it stops: the devices and
+// their hang-ups, the host's line as the loader saw it change, then each device's report. where
+// names the port when there are several (" on ttyUSB1 (COM34)"), empty otherwise.
+std::string DescribePort(const LoaderSim& loader, const std::string& where);
+
 }  // namespace sim

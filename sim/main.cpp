@@ -60,16 +60,8 @@ std::string NodeName(std::size_t port) {
 
 void PrintReport(const sim::LoaderBank& bank) {
   for (std::size_t port = 0; port < bank.Size(); ++port) {
-    const sim::LoaderSim& loader = bank.Port(port);
-    std::vector<sim::LoaderSim::FinishedDevice> devices = loader.FinishedDevices();
-    devices.push_back(loader.CurrentDevice());
     const std::string where = bank.Size() > 1 ? " on " + NodeName(port) : "";
-    std::printf("# what was written%s, %zu device(s), %u hang-up(s):\n", where.c_str(),
-                devices.size(), loader.HangUps());
-    for (std::size_t i = 0; i < devices.size(); ++i) {
-      std::printf("device %zu%s:\n%s", i + 1, i + 1 < devices.size() ? " (finished)" : "",
-                  sim::DescribeDevice(devices[i]).c_str());
-    }
+    std::fputs(sim::DescribePort(bank.Port(port), where).c_str(), stdout);
   }
   std::fflush(stdout);
 }

@@ -217,7 +217,8 @@ TEST_F(FlashTest, RefusedDeviceAmongGoodOnesIsLeftAloneAndNamed) {
 }
 
 // The cable of one port is pulled half-way; the other ports finish, and the device of the
-// failed port is updated by the next run.
+// failed port is updated by the next run once it was switched off and on: its loader kept the
+// faster line the cable was pulled at, and a call at 9600 bit/s means nothing to it before.
 TEST_F(FlashTest, FaultOnOnePortWhileTheOthersFinish) {
   std::vector<sim::Options> ports = Ports(3);
   ports[2].faults = {{sim::FaultKind::HangUp, sim::FaultTarget::ProgramWord, 300}};
@@ -243,6 +244,8 @@ TEST_F(FlashTest, FaultOnOnePortWhileTheOthersFinish) {
   ASSERT_EQ(summary["half_way"].size(), 1u);
   EXPECT_EQ(summary["half_way"][0]["serial_number"], 312002001);
 
+  EXPECT_EQ(RunFlash({"info", "COM35", "--wait", "0"}).status, 5) << "no answer at 9600 bit/s";
+  bank->Port(2).PowerCycle();
   const auto again = RunFlash({"update", "COM35"});
   EXPECT_EQ(again.status, 0) << again.out;
   EXPECT_TRUE(HoldsImageAndVersion15(2));

@@ -390,6 +390,7 @@ TEST_F(SimTest, SpeedCommandAnswersTwiceThenChangesSpeedAndReleaseRestores) {
   EXPECT_EQ(host_->Read(), kAck);
   EXPECT_TRUE(host_->Read()) << "one more byte at the old speed";
   EXPECT_EQ(sim_->LineSpeed(), 57600u);
+  host_->SetSpeed(57600);
   host_->SendText(
       "\x9E"
       "33");
@@ -427,11 +428,130 @@ TEST_F(SimTest, PacingTakesElevenBitsPerByteAtTheLineSpeed) {
       "0A");  // 115200
   ASSERT_EQ(host_->Read(), kAck);
   ASSERT_TRUE(host_->Read());
+  host_->SetSpeed(115200);
   const double at115200 = fourWords();
   EXPECT_LT(at115200, at9600 / 2) << at9600 << " ms at 9600, " << at115200 << " ms at 115200";
 
   StartSim();  // no pacing
   EXPECT_LT(tenCalls(), 15.0);
+}
+
+// A bridge's latency: each answer reaches the host inLatencyMs after it left the loader, each
+// host byte the loader outLatencyMs after the host wrote it; the speed switch's two answers still
+// follow each other at once.
+TEST_F(SimTest, LatencyDelaysEachRoundTripOnce) {
+  auto tenCalls = [this] {
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(host_->Ask({0x80}), 0x81);
+    return ElapsedMs(start);
+  };
+  sim::Options options;
+  options.inLatencyMs = 16;
+  StartSim(options);
+  const double in = tenCalls();
+  EXPECT_GE(in, 160.0);
+  EXPECT_LT(in, 260.0);
+  host_->SendText(
+      "\x9E"
+      "0A");
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(host_->Read(), kAck);
+  ASSERT_TRUE(host_->Read());
+  EXPECT_LT(ElapsedMs(start), 30.0) << "the second answer follows the first, not a latency later";
+
+  options.inLatencyMs = 0;
+  options.outLatencyMs = 8;
+  StartSim(options);
+  const double out = tenCalls();
+  EXPECT_GE(out, 80.0);
+  EXPECT_LT(out, 160.0);
+}
+
+struct LineCase {
+  const char* behaviour;
+  sim::HostLine line;
+  bool answered;
+};
+
+// What the host asked of the line decides whether the loader can read it: only the loader's own
+// speed (within what two clocks may differ by), even parity and eight data bits reach it.
+TEST_F(SimTest, LoaderAnswersOnlyALineAtItsSpeedWithEvenParity) {
+  const LineCase cases[] = {
+      {"9600 8E1", {true, 9600, 'E', 8, 1}, true},
+      {"two stop bits do not matter to a receiver", {true, 9600, 'E', 8, 2}, true},
+      {"a bridge's rate 1 % off", {true, 9696, 'E', 8, 1}, true},
+      {"no parity", {true, 9600, 'N', 8, 1}, false},
+      {"odd parity", {true, 9600, 'O', 8, 1}, false},
+      {"seven data bits", {true, 9600, 'E', 7, 1}, false},
+      {"the faster speed before the switch", {true, 115200, 'E', 8, 1}, false},
+      {"5 % off", {true, 10080, 'E', 8, 1}, false},
+      {"the bridge's UART switched off", {false, 9600, 'E', 8, 1}, false},
+  };
+  for (const LineCase& c : cases) {
+    SCOPED_TRACE(c.behaviour);
+    sim::Options options;
+    options.line = sim::LineSource::Declared;
+    StartSim(options);
+    sim_->SetHostLine(c.line);
+    const auto answer = host_->Ask({0x80}, 300);
+    EXPECT_EQ(answer.has_value(), c.answered);
+    EXPECT_EQ(sim_->UnreadableBytes(), c.answered ? 0u : 1u);
+    ASSERT_FALSE(sim_->Transcript().empty());
+    EXPECT_EQ(sim_->Transcript().front().unreadable, !c.answered);
+  }
+}
+
+// On the pseudo-terminal the host's speed is the terminal's: a host that switched the loader but
+// not its own end is not understood any more, nor once it follows, after the release; the
+// terminal's settings are logged as the host changes them, whether bytes follow or not.
+TEST_F(SimTest, OnThePtyTheLoaderReadsOnlyAHostThatFollowsItsSpeed) {
+  StartSim();
+  ASSERT_EQ(host_->Ask({0x80}), 0x81);
+  host_->SendText(
+      "\x9E"
+      "0A");  // 115200
+  ASSERT_EQ(host_->Read(), kAck);
+  ASSERT_TRUE(host_->Read());
+  EXPECT_EQ(host_->Ask({0x87}, 300), std::nullopt) << "the host still sends at 9600";
+  host_->SetSpeed(115200);
+  host_->Send({0x87});
+  EXPECT_EQ(host_->ReadPairAcked(), "01");
+  EXPECT_EQ(host_->Ask({0x04}), kAck);
+  EXPECT_EQ(host_->Ask({0x80}, 300), std::nullopt) << "released at 9600, called at 115200";
+  host_->SetSpeed(9600);
+  EXPECT_EQ(host_->Ask({0x80}), 0x81);
+  host_->SetSpeed(19200);  // no byte follows: the change is seen all the same
+  for (int i = 0; i < 100 && sim_->HostLines().size() < 4; ++i) std::this_thread::sleep_for(Ms(5));
+  EXPECT_EQ(sim::DescribeLineLog(sim_->HostLines()), "9600 > 115200 > 9600 > 19200");
+  EXPECT_EQ(sim_->UnreadableBytes(), 2u);
+
+  sim::Options unchecked;
+  unchecked.line = sim::LineSource::Unchecked;
+  StartSim(unchecked);
+  host_->SetSpeed(115200);
+  EXPECT_EQ(host_->Ask({0x80}), 0x81) << "a relay hides the host's settings: all is read";
+  EXPECT_TRUE(sim_->HostLines().empty());
+}
+
+// Behind QEMU's serial backend the terminal holds the guest's speed rounded to a standard rate:
+// 256000 bit/s shows as 460800, and the loader switched to 256000 takes that as its own.
+TEST_F(SimTest, BehindQemuTheRoundedRateCountsAsTheLoadersSpeed) {
+  for (const sim::LineSource source : {sim::LineSource::QemuPty, sim::LineSource::Pty}) {
+    sim::Options options;
+    options.line = source;
+    StartSim(options);
+    ASSERT_EQ(host_->Ask({0x80}), 0x81);
+    host_->SendText(
+        "\x9E"
+        "04");  // 256000
+    ASSERT_EQ(host_->Read(), kAck);
+    ASSERT_TRUE(host_->Read());
+    host_->SetSpeed(460800);
+    EXPECT_EQ(host_->Ask({0x83}, 300).has_value(), source == sim::LineSource::QemuPty);
+  }
+  EXPECT_EQ(sim::QemuSerialRate(9600), 9600u);
+  EXPECT_EQ(sim::QemuSerialRate(115200), 115200u);
+  EXPECT_EQ(sim::QemuSerialRate(14400), 19200u);
 }
 
 TEST_F(SimTest, TranscriptRecordsBothWaysInOrderWithMonotonicTimes) {
@@ -500,6 +620,8 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
                                      "--fault",     "refuse:call:1",
                                      "--fault",     "late:word:300",
                                      "--fault",     "late:command:5:2500",
+                                     "--latency",   "2:16",
+                                     "--line",      "unchecked",
                                      "--events"},
                                     cl, nullptr));
   EXPECT_EQ(cl.dir, "/tmp/x");
@@ -520,6 +642,17 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
   EXPECT_EQ(cl.options.faults[3].delayMs, 2500u);
   EXPECT_TRUE(cl.events);
   EXPECT_FALSE(sim::DefaultCommandLine().events);
+  EXPECT_EQ(cl.options.outLatencyMs, 2u);
+  EXPECT_EQ(cl.options.inLatencyMs, 16u);
+  EXPECT_EQ(cl.options.line, sim::LineSource::Unchecked);
+  EXPECT_EQ(sim::DefaultCommandLine().options.line, sim::LineSource::Pty);
+  sim::CommandLine qemu;
+  ASSERT_TRUE(sim::ParseCommandLine({"--line=qemu"}, qemu, nullptr));
+  EXPECT_EQ(qemu.options.line, sim::LineSource::QemuPty);
+  sim::CommandLine answers;
+  ASSERT_TRUE(sim::ParseCommandLine({"--latency", "1"}, answers, nullptr));
+  EXPECT_EQ(answers.options.outLatencyMs, 0u);
+  EXPECT_EQ(answers.options.inLatencyMs, 1u) << "one figure: added to each answer";
 
   for (const std::vector<std::string>& bad :
        std::vector<std::vector<std::string>>{{"--bogus"},
@@ -538,6 +671,9 @@ TEST(SimCommandLine, ParsesOptionsAndRejectsBadOnes) {
                                              {"--fault", "late:word:1:x"},
                                              {"--switch-on-delay", "1s"},
                                              {"--no-pacing=1"},
+                                             {"--latency", "1:"},
+                                             {"--latency", "-1"},
+                                             {"--line", "declared"},
                                              {"--events=yes"}}) {
     sim::CommandLine out;
     std::string error;

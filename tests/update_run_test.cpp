@@ -84,6 +84,10 @@ TEST_F(UpdateRunTest, WholeUpdateProgramsAtTheFasterLineAndEndsBackAt9600) {
   EXPECT_EQ(firstHost(0x86)->speed, 9600u);  // identity
   EXPECT_EQ(firstHost(0x8D)->speed, 115200u);
   EXPECT_EQ(t.back().speed, 9600u);
+  // The host's own end followed: the terminal went to 115200 and back to 9600, and the loader
+  // read every byte (a release sent at the faster line would reach it garbled).
+  EXPECT_EQ(sim::DescribeLineLog(loader->HostLines()), "9600 > 115200 > 9600");
+  EXPECT_EQ(loader->UnreadableBytes(), 0u);
   // The version goes last, minor cell first: 0x8B 7F (127) before 0x8B 7E (126).
   std::vector<std::uint8_t> host = loader->HostBytes();
   const auto lastWord = std::find(host.rbegin(), host.rend(), 0x8D).base();

@@ -7,6 +7,8 @@
 
 #include <cstdio>
 
+#include "platform/TermiosKernel.h"
+
 namespace simtest {
 
 RawHost::RawHost(const std::string& path) {
@@ -21,6 +23,10 @@ RawHost::RawHost(const std::string& path) {
 
 RawHost::~RawHost() {
   if (fd_ >= 0) close(fd_);
+}
+
+void RawHost::SetSpeed(unsigned bitsPerSecond) {
+  platform::termios_kernel::SetArbitrarySpeed(fd_, bitsPerSecond);
 }
 
 void RawHost::Send(const std::vector<std::uint8_t>& bytes) {

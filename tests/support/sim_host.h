@@ -18,6 +18,9 @@ class RawHost {
   bool ok() const { return fd_ >= 0; }
   int fd() const { return fd_; }
 
+  // Sets the terminal's speed, as a host does after switching the loader; the loader reads only
+  // what is sent at its own speed.
+  void SetSpeed(unsigned bitsPerSecond);
   void Send(const std::vector<std::uint8_t>& bytes);
   void SendText(const std::string& text);  // e.g. hex digits of an argument
   // One byte, or nullopt when none came within timeoutMs.
