@@ -167,8 +167,10 @@ class TerminalReporter final : public Reporter {
 
   static std::string Percent(const Row& row) {
     const int percent = row.records ? static_cast<int>(100 * row.done_records / row.records) : 0;
-    std::string text = std::to_string(percent) + "%";
-    return std::string(4 - text.size(), ' ') + text;
+    // French puts a space before the sign: "100 %" takes one column more.
+    std::string text = std::to_string(percent) + (French() ? " %" : "%");
+    const std::size_t width = French() ? 5 : 4;
+    return std::string(width - std::min(width, text.size()), ' ') + text;
   }
 
   static std::string Bar(const Row& row, std::size_t width) {

@@ -240,7 +240,7 @@ TEST_F(FlashTest, NarrowedFrenchTerminalGetsWholeCharactersAndLinesOfItsWidth) {
     joined += (goesOn ? " " + line.substr(indent) : "\n" + line);
   }
   EXPECT_TRUE(std::regex_search(
-      joined, std::regex("\nCOM33 \\(ttyUSB0\\)  312000001  mis à jour 1\\.4 -> 1\\.5 en [0-9.]+ s "
+      joined, std::regex("\nCOM33 \\(ttyUSB0\\)  312000001  mis à jour 1\\.4 -> 1\\.5 en [0-9]+,[0-9] s "
                          "à 115200 bit/s\nCOM34 \\(ttyUSB1\\)  299999999  refusé : le numéro de "
                          "série 299999999 est hors de 300000000 à 399999999\n2 appareils : 1 mis à "
                          "jour, 1 non mis à jour\\.\n")))
