@@ -105,6 +105,9 @@ void Soak(sim::LoaderSim& sim, std::size_t port, int want, std::uint32_t seed, T
     }
     // Updated, or found already updated: the simulator brings the next device at the next call.
     if (holds == "1.5" && wholeImage) ++done;
+    // Any other end: the technician does what the remedy says, switches the device off and on
+    // (a loader that a pulled cable left at the faster line answers again only then).
+    if (outcome != "updated" && outcome != "up-to-date") sim.PowerCycle();
   }
   std::lock_guard lock(tally.mutex);
   tally.devices += done;
