@@ -172,7 +172,7 @@ int Work(Job& job) {
                  "the firmware file was refused: nothing was sent to any device"}));
       return kExitUsage;
     }
-    job.image = firmware.slots.data();
+    job.run.session.image = firmware.slots.data();
     job.records = firmware.records;
     job.firmwareSha256 = firmware.sha256;
   } else {

@@ -21,8 +21,6 @@ struct Job {
   Command command = Command::List;
   std::vector<std::string> portArguments;  // PORT arguments as given
   bool all = false;                        // every bridge found
-  std::int32_t speed = update::kBenchSpeed;
-  std::optional<unsigned> waitSeconds = update::kDefaultWaitSeconds;  // nullopt with --loop
   bool loop = false;
   std::string firmware;  // empty: the embedded image
   bool json = false;
@@ -30,15 +28,16 @@ struct Job {
   char logSeparator = ',';  // ',' or ';'
   bool quiet = false;
   bool verbose = false;  // the link's trace: on stderr, or as JSON events
-  bool verify = true;    // read back the EEPROM cells and the version (update)
+  // What each port's run does (speed, --wait, verify, checks only for info), with their
+  // defaults where they are stated: the workers start from it.
+  update::RunOptions run;
 
   // Made ready before the run.
   std::vector<Port> ports;
-  const FirmwareRecord* image = nullptr;  // the slots of --firmware; nullptr: the embedded image
-  std::size_t records = 0;                // records of the image
-  std::string firmwareSha256;             // of the HEX file (the built-in image's, or --firmware's)
+  std::size_t records = 0;     // records of the image (--firmware's slots: run.session.image)
+  std::string firmwareSha256;  // of the HEX file (the built-in image's, or --firmware's)
 
-  bool Info() const { return command == Command::Info; }
+  bool Info() const { return !run.session.program; }
 };
 
 }  // namespace flash

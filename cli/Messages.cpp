@@ -439,7 +439,7 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
                      {version, NewVersion(), SecondsWords(r.updateMs), std::to_string(r.speed)});
       if (r.speedRefused) {
         out.line += Say({" (le chargeur a refusé {0} bit/s)", " (the loader refused {0} bit/s)"},
-                        {std::to_string(job.speed)});
+                        {std::to_string(job.run.session.speed)});
       }
       break;
     case Outcome::WouldUpdate:
@@ -471,10 +471,10 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
       break;
     case Outcome::NoAnswer:
       out.line = Say({"pas de réponse", "no answer"});
-      out.cause = job.waitSeconds
+      out.cause = job.run.waitSeconds
                       ? Say({"pas de réponse de l'appareil en {0} s",
                              "no answer from the device within {0} s"},
-                            {std::to_string(*job.waitSeconds)})
+                            {std::to_string(*job.run.waitSeconds)})
                       : Say({"pas de réponse de l'appareil", "no answer from the device"});
       if (r.error != LinkOk && r.error != LinkTimeout)
         out.cause += " (" + LinkErrorText(r.error) + ")";

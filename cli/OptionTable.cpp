@@ -148,7 +148,9 @@ const OptionSpec kOptionSpecs[] = {
       "default {0}); 0 calls once (about 2 s with the link's fixed purge, and the release of a "
       "device that answers)"},
      [] { return std::to_string(update::kDefaultWaitSeconds); },
-     [](Job& job, const std::string& v) { job.waitSeconds = static_cast<unsigned>(*Decimal(v)); }},
+     [](Job& job, const std::string& v) {
+       job.run.waitSeconds = static_cast<unsigned>(*Decimal(v));
+     }},
     {"--json",
      nullptr,
      kOnAny,
@@ -215,7 +217,9 @@ const OptionSpec kOptionSpecs[] = {
      {"la vitesse de la ligne pour la programmation, en bit/s : {1} (par défaut {0})",
       "line speed for the programming, in bit/s: {1} (default {0})"},
      [] { return std::to_string(update::kBenchSpeed); },
-     [](Job& job, const std::string& v) { job.speed = static_cast<std::int32_t>(*Decimal(v)); }},
+     [](Job& job, const std::string& v) {
+       job.run.session.speed = static_cast<std::int32_t>(*Decimal(v));
+     }},
     {"--loop",
      nullptr,
      kOnUpdate,
@@ -226,7 +230,7 @@ const OptionSpec kOptionSpecs[] = {
      nullptr,
      [](Job& job, const std::string&) {
        job.loop = true;
-       job.waitSeconds.reset();
+       job.run.waitSeconds.reset();
      }},
     {"--firmware",
      nullptr,
@@ -249,7 +253,7 @@ const OptionSpec kOptionSpecs[] = {
       "do not read back the EEPROM cells the image wrote (before the version is written) nor "
       "the version (after it); program words cannot be read back"},
      nullptr,
-     [](Job& job, const std::string&) { job.verify = false; }},
+     [](Job& job, const std::string&) { job.run.session.verify = false; }},
 };
 const std::size_t kOptionCount = std::size(kOptionSpecs);
 

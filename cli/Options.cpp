@@ -194,6 +194,7 @@ CommandLine ReadCommandLine(int argc, const char* const* argv, Job& job) {
     return line;
   }
   job.command = r.command->command;
+  job.run.session.program = job.command != Command::Info;  // info: the checks only
   for (const auto& g : r.options) g.spec->apply(job, g.value);
   if (job.command == Command::Check) {
     job.firmware = r.positionals[0];

@@ -49,9 +49,9 @@ class JsonReporter final : public Reporter {
     Json j = {{"event", "start"},
               {"command", job_.Info() ? "info" : "update"},
               {"ports", ports},
-              {"wait_seconds", job_.waitSeconds ? Json(*job_.waitSeconds) : Json(nullptr)}};
+              {"wait_seconds", job_.run.waitSeconds ? Json(*job_.run.waitSeconds) : Json(nullptr)}};
     if (!job_.Info()) {
-      j["speed"] = job_.speed;
+      j["speed"] = job_.run.session.speed;
       j["loop"] = job_.loop;
       j["firmware"] = job_.firmware.empty() ? Json("built-in") : Json(job_.firmware);
       j["records"] = job_.records;

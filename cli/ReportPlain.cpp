@@ -23,12 +23,12 @@ class PlainReporter final : public Reporter {
     sequence_[port] = sequence;
     if (stage == update::Stage::Calling) {
       Line(port,
-           !job_.waitSeconds
+           !job_.run.waitSeconds
                ? Say({"appel de l'appareil (jusqu'à Ctrl-C)", "calling the device (until Ctrl-C)"})
-           : *job_.waitSeconds == 0
+           : *job_.run.waitSeconds == 0
                ? Say({"appel de l'appareil, une fois", "calling the device once"})
                : Say({"appel de l'appareil (jusqu'à {0} s)", "calling the device (up to {0} s)"},
-                     {std::to_string(*job_.waitSeconds)}));
+                     {std::to_string(*job_.run.waitSeconds)}));
     }
   }
 
@@ -54,7 +54,7 @@ class PlainReporter final : public Reporter {
     const std::string bps = std::to_string(bitsPerSecond);
     Line(port, refused ? Say({"le chargeur a refusé {0} bit/s : programmation à {1} bit/s",
                               "the loader refused {0} bit/s: programming at {1} bit/s"},
-                             {std::to_string(job_.speed), bps})
+                             {std::to_string(job_.run.session.speed), bps})
                        : Say({"programmation à {0} bit/s", "programming at {0} bit/s"}, {bps}));
   }
 

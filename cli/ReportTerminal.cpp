@@ -70,10 +70,10 @@ class TerminalReporter final : public Reporter {
   void OnSpeed(update::RunId id, std::int32_t bitsPerSecond, bool refused) override {
     const std::size_t port = id.port;
     std::lock_guard lock(mutex_);
-    rows_[port].speed =
-        std::to_string(bitsPerSecond) + " bit/s" +
-        (refused ? Say({" ({0} refusé)", " (refused {0})"}, {std::to_string(job_.speed)})
-                 : std::string());
+    rows_[port].speed = std::to_string(bitsPerSecond) + " bit/s" +
+                        (refused ? Say({" ({0} refusé)", " (refused {0})"},
+                                       {std::to_string(job_.run.session.speed)})
+                                 : std::string());
   }
 
   void OnProgress(update::RunId id, std::size_t done, std::size_t count) override {
@@ -200,18 +200,19 @@ class TerminalReporter final : public Reporter {
       switch (row.stage) {
         case update::Stage::Calling: {
           const std::uint64_t s = (platform::TickCount() - row.since) / 1000;
-          state = job_.waitSeconds == 0u ? Say({"appel, une fois", "calling once"})
-                  : job_.waitSeconds     ? Say({"appel {0} s sur {1}", "calling {0} s of {1}"},
-                                               {std::to_string(s), std::to_string(*job_.waitSeconds)})
-                                     : Say({"appel {0} s", "calling {0} s"}, {std::to_string(s)});
+          state = job_.run.waitSeconds == 0u ? Say({"appel, une fois", "calling once"})
+                  : job_.run.waitSeconds
+                      ? Say({"appel {0} s sur {1}", "calling {0} s of {1}"},
+                            {std::to_string(s), std::to_string(*job_.run.waitSeconds)})
+                      : Say({"appel {0} s", "calling {0} s"}, {std::to_string(s)});
           break;
         }
         case update::Stage::Checking:
           state = Say({"vérifications", "checking"});
           break;
         case update::Stage::Switching:
-          state =
-              Say({"passage à {0} bit/s", "switching to {0} bit/s"}, {std::to_string(job_.speed)});
+          state = Say({"passage à {0} bit/s", "switching to {0} bit/s"},
+                      {std::to_string(job_.run.session.speed)});
           break;
         case update::Stage::Programming:
           state = Programming(row, room > Columns(stopping) ? room - Columns(stopping) : 0);

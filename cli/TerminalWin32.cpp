@@ -75,8 +75,8 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (stopFlag->exchange(true)) {
     const InterruptNote::View line = note.Current();
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.text, static_cast<DWORD>(line.length),
-              &written, nullptr);
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), line.text, static_cast<DWORD>(line.length), &written,
+              nullptr);
     consoleCodePage.Restore();
     ExitProcess(asked == StopCause::Terminate ? 143 : 130);
   }

@@ -84,13 +84,8 @@ void PortWorker::Run() {
   CP03 link;
   link.SetPortIndex(port_.index);
   const auto stop = [this] { return stop_.load(); };
-  update::RunOptions options;
-  options.program = !job_.Info();
-  options.speed = job_.speed;
-  options.waitSeconds = job_.waitSeconds;
-  options.image = job_.image;
-  options.verify = job_.verify;
-  options.stop = stop;
+  update::RunOptions options = job_.run;
+  options.session.stop = stop;
   for (unsigned sequence = 1;; ++sequence) {
     options.id = {index_, sequence};
     if (sequence > 1) {
@@ -107,7 +102,7 @@ void PortWorker::Run() {
     if (job_.verbose) {
       trace =
           std::make_shared<TraceLines>(reporter_, options.id, DeviceLabel(job_, index_, sequence));
-      options.trace = TraceHook(trace);
+      options.session.trace = TraceHook(trace);
     }
     // A socket with nothing plugged in has no node to call: its port fails on its own line.
     update::RunResult result;

@@ -18,10 +18,10 @@ struct ValueCase {
 };
 
 std::string Wait(const flash::Job& j) {
-  return j.waitSeconds ? std::to_string(*j.waitSeconds) : "none";
+  return j.run.waitSeconds ? std::to_string(*j.run.waitSeconds) : "none";
 }
 std::string Speed(const flash::Job& j) {
-  return std::to_string(j.speed);
+  return std::to_string(j.run.session.speed);
 }
 std::string Separator(const flash::Job& j) {
   return std::string(1, j.logSeparator);

@@ -63,7 +63,7 @@ Ending ThroughTheRun(const LateCase& c) {
   struct : update::RunObserver {
   } quiet;
   update::RunOptions options;
-  options.speed = 9600;  // as the wizard, so that both paths meet the same timing
+  options.session.speed = 9600;  // as the wizard, so that both paths meet the same timing
   const update::RunResult r = update::RunUpdate(link, options, quiet);
   return {r.outcome == update::Outcome::Updated, device.Sim().ProgramMemory(),
           device.Sim().Eeprom()};

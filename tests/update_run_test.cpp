@@ -163,7 +163,7 @@ TEST_F(UpdateRunTest, RefusedDevicesAndChecksOnlyWriteNothing) {
   loader->SetDevice({"P03", 1, 312000001, 1, 4});
   loader->ClearTranscript();
   update::RunOptions checksOnly;
-  checksOnly.program = false;
+  checksOnly.session.program = false;
   const update::RunResult r = Run(checksOnly);
   EXPECT_EQ(r.outcome, Outcome::WouldUpdate);
   EXPECT_EQ(r.device.versionMajor, 1u);
@@ -175,7 +175,7 @@ TEST_F(UpdateRunTest, RefusedDevicesAndChecksOnlyWriteNothing) {
 TEST_F(UpdateRunTest, StopHalfWayLeavesTheDeviceUpdatable) {
   Start();
   update::RunOptions options;
-  options.stop = [this] { return recorder.progress.size() > 40; };
+  options.session.stop = [this] { return recorder.progress.size() > 40; };
   const update::RunResult stopped = Run(options);
   EXPECT_EQ(stopped.outcome, Outcome::Stopped);
   EXPECT_TRUE(stopped.programmingBegun);

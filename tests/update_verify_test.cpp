@@ -75,7 +75,7 @@ TEST_P(SessionVerify, ReadsBackWhatCanBeReadBack) {
   session.image = slots.data();
   update::Session s(link, session);
   update::SessionEvent verdict;
-  for (int pieces = 0; s.Next() != update::Session::Piece::Done && pieces < 100; ++pieces) {
+  for (int pieces = 0; s.Next() != update::Stage::Done && pieces < 100; ++pieces) {
     const update::SessionEvent event = s.Advance();
     if (event.kind == update::SessionEvent::Kind::Verdict) verdict = event;
   }

@@ -9,9 +9,10 @@ namespace update {
 
 namespace {
 
-SessionEvent Event(SessionEvent::Kind kind, std::uint32_t check = kCheckIdentity) {
+SessionEvent Event(SessionEvent::Kind kind, Stage stage, std::uint32_t check = kCheckIdentity) {
   SessionEvent event;
   event.kind = kind;
+  event.stage = stage;
   event.check = check;
   return event;
 }
@@ -32,8 +33,27 @@ Session::~Session() {
   if (options_.trace) link_.SetTrace({});
 }
 
+const char* StageName(Stage stage) {
+  switch (stage) {
+    case Stage::Calling:
+      return "calling";
+    case Stage::Checking:
+      return "checking";
+    case Stage::Switching:
+      return "switching";
+    case Stage::Programming:
+      return "programming";
+    case Stage::Finishing:
+      return "finishing";
+    case Stage::Done:
+      return "done";
+  }
+  return "?";
+}
+
 void Session::Restart() {
-  piece_ = Piece::Call;
+  next_ = Stage::Calling;
+  programmingMode_ = false;
   RecordIndex = 0;
   CheckStage = kCheckIdentity;
   facts_ = {};
@@ -52,40 +72,45 @@ void Session::SetImage(const FirmwareRecord* image) {
 }
 
 void Session::BeginChecks() {
-  piece_ = Piece::Check;
+  next_ = Stage::Checking;
   CheckStage = kCheckIdentity;
 }
 
-Session::Piece Session::Next() const {
-  return piece_;
+void Session::BeginRecords() {
+  next_ = Stage::Programming;
+  programmingMode_ = true;
+}
+
+bool Session::CheckAhead() const {
+  return next_ == Stage::Checking || (next_ == Stage::Programming && !programmingMode_);
 }
 
 bool Session::RecordAhead() const {
-  return piece_ == Piece::Record && RecordIndex >= 0 &&
+  return next_ == Stage::Programming && programmingMode_ && RecordIndex >= 0 &&
          static_cast<std::size_t>(RecordIndex) < recordCount_ && RecordTable[RecordIndex];
 }
 
 SessionEvent Session::Advance() {
-  switch (piece_) {
-    case Piece::Call:
+  switch (next_) {
+    case Stage::Calling:
       return Call();
-    case Piece::Check:
+    case Stage::Checking:
       return Check();
-    case Piece::Switch:
+    case Stage::Switching:
       return Switch();
-    case Piece::Record:
-      return Record();
-    case Piece::Finish:
+    case Stage::Programming:
+      return programmingMode_ ? Record() : Prepare();
+    case Stage::Finishing:
       return Finish();
-    case Piece::Done:
+    case Stage::Done:
       break;
   }
-  return Event(SessionEvent::Kind::Finished);
+  return Event(SessionEvent::Kind::Finished, Stage::Done);
 }
 
 // One call: the port opened if it is not, then the call byte and its answer, within a second.
 SessionEvent Session::Call() {
-  SessionEvent event = Event(SessionEvent::Kind::Unanswered);
+  SessionEvent event = Event(SessionEvent::Kind::Unanswered, Stage::Calling);
   if (!link_.IsOpen()) {
     if (const LinkError opened = link_.Open(); opened != LinkOk) {
       event.error = opened;
@@ -98,7 +123,7 @@ SessionEvent Session::Call() {
     return event;
   }
   BeginChecks();
-  return Event(SessionEvent::Kind::Answered);
+  return Event(SessionEvent::Kind::Answered, Stage::Calling);
 }
 
 // The checks in the device's order: identity, device type and serial number together, version,
@@ -112,7 +137,7 @@ SessionEvent Session::Check() {
       if (!LinkBroke(v)) facts_.identity = identity;
       if (!v.Passed()) return Over(v, kCheckIdentity);
       CheckStage = kCheckDeviceType;
-      return Event(SessionEvent::Kind::Checked, kCheckIdentity);
+      return Event(SessionEvent::Kind::Checked, Stage::Checking, kCheckIdentity);
     }
     case kCheckDeviceType: {
       std::uint32_t type = 0;
@@ -128,7 +153,7 @@ SessionEvent Session::Check() {
       if (!LinkBroke(v)) facts_.serialNumber = serial;
       if (!v.Passed()) return Over(v, kCheckSerialNumber);
       CheckStage = kCheckVersion;
-      return Event(SessionEvent::Kind::Checked, kCheckSerialNumber);
+      return Event(SessionEvent::Kind::Checked, Stage::Checking, kCheckSerialNumber);
     }
     case kCheckVersion: {
       std::uint32_t major = 0, minor = 0;
@@ -140,18 +165,20 @@ SessionEvent Session::Check() {
       if (!v.Passed()) return Over(v, kCheckVersion);
       if (!options_.program) return Over(Verdict::Pass(), kCheckVersion);
       CheckStage = kCheckProgramming;
-      if (options_.speed != loader::kCallSpeed) piece_ = Piece::Switch;
-      return Event(SessionEvent::Kind::Checked, kCheckVersion);
-    }
-    case kCheckProgramming: {
-      const Verdict v = PrepareProgramming(link_);
-      if (!v.Passed()) return Over(v, kCheckProgramming);
-      BeginRecords();
-      return Event(SessionEvent::Kind::Checked, kCheckProgramming);
+      next_ = options_.speed != loader::kCallSpeed ? Stage::Switching : Stage::Programming;
+      return Event(SessionEvent::Kind::Checked, Stage::Checking, kCheckVersion);
     }
     default:
       return Over(Verdict::Fail(LinkOk), CheckStage);
   }
+}
+
+// Unlock and programming mode: the first piece of the programming, and the wizard's last check.
+SessionEvent Session::Prepare() {
+  const Verdict v = PrepareProgramming(link_);
+  if (!v.Passed()) return Over(v, kCheckProgramming);
+  programmingMode_ = true;
+  return Event(SessionEvent::Kind::Checked, Stage::Programming, kCheckProgramming);
 }
 
 // A loader that refuses the faster line stays at the call speed and is programmed there; any
@@ -165,8 +192,8 @@ SessionEvent Session::Switch() {
   } else {
     speed_ = options_.speed;
   }
-  piece_ = Piece::Check;  // programming mode next
-  return Event(SessionEvent::Kind::Switched);
+  next_ = Stage::Programming;
+  return Event(SessionEvent::Kind::Switched, Stage::Switching);
 }
 
 // One record of the table. A table that ends without its end record never had the version
@@ -194,7 +221,7 @@ SessionEvent Session::Record() {
       cellsWritten_.emplace_back(EepromCellOf(decoded.wordAddress + k), decoded.EepromByte(k));
   }
   recordsDone_ = static_cast<std::size_t>(i) + 1;
-  return Event(SessionEvent::Kind::Programmed);
+  return Event(SessionEvent::Kind::Programmed, Stage::Programming);
 }
 
 Verdict Session::VerifyCells() {
@@ -279,14 +306,15 @@ bool Session::BackInStep(LinkError failure) {
 
 SessionEvent Session::Finish() {
   update::Finish(link_);
-  piece_ = Piece::Done;
-  return Event(SessionEvent::Kind::Finished);
+  next_ = Stage::Done;
+  return Event(SessionEvent::Kind::Finished, Stage::Finishing);
 }
 
+// The verdict of the piece that just ran, in the stage it ran in; the finish comes next.
 SessionEvent Session::Over(const Verdict& verdict, std::uint32_t check) {
-  piece_ = Piece::Finish;
-  SessionEvent event = Event(SessionEvent::Kind::Verdict, check);
+  SessionEvent event = Event(SessionEvent::Kind::Verdict, next_, check);
   event.verdict = verdict;
+  next_ = Stage::Finishing;
   return event;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // One update of one device, a piece at a time: a call, one check, the switch to a faster line,
-// one record, the finish. The wizard's timer runs one piece a tick on its own schedule; the
-// bench updater runs them back to back (UpdateRun) as fast as the line allows. The order of the
-// checks, what each one reads and what ends the update live here and nowhere else; what a
-// person sees of it is the caller's business.
+// programming mode, one record, the finish; each piece in one Stage, which its event names. The
+// wizard's timer runs one piece a tick on its own schedule; the bench updater runs them back to
+// back (UpdateRun) as fast as the line allows. The order of the checks, what each one reads and
+// what ends the update live here and nowhere else; what a person sees of it is the caller's
+// business.
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "update/DeviceFacts.h"
 #include "update/DeviceUpdate.h"
 #include "update/FirmwareRecord.h"
+#include "update/Stage.h"
 
 namespace update {
 
@@ -34,7 +36,8 @@ struct SessionOptions {
   bool verify = false;
 };
 
-// The device checks, by the number of the check that runs next.
+// The wizard's five device checks of step 8 (CheckStage), by the number of the one that runs
+// next; the last one, unlock and programming mode, is the first piece of the Programming stage.
 enum CheckStageNumber : std::uint32_t {
   kCheckIdentity = 0,
   kCheckDeviceType = 1,  // and the serial number in the same piece
@@ -55,6 +58,7 @@ struct SessionEvent {
     Finished,    // programming left, the loader released, the port closed
   };
   Kind kind = Kind::Unanswered;
+  Stage stage = Stage::Calling;          // the stage the piece worked in
   std::uint32_t check = kCheckIdentity;  // Checked, and a verdict given by a check
   Verdict verdict;                       // Verdict: Passed is an update done (checks only:
                                          // every check passed)
@@ -64,8 +68,6 @@ struct SessionEvent {
 
 class Session {
  public:
-  enum class Piece { Call, Check, Switch, Record, Finish, Done };
-
   explicit Session(CP03& link, SessionOptions options = {});
   ~Session();
   Session(const Session&) = delete;
@@ -77,16 +79,18 @@ class Session {
   // The checks start over from the identity (the loader has answered).
   void BeginChecks();
   // The records go on from RecordIndex (programming mode is on).
-  void BeginRecords() { piece_ = Piece::Record; }
+  void BeginRecords();
+  // The stage of the piece the next Advance runs; Done when there is none.
+  Stage Next() const { return next_; }
+  // The next piece is one of the wizard's five checks of step 8 (CheckStage says which).
+  bool CheckAhead() const;
   // The next piece is a record of the table, not the end of a table without an end record.
   bool RecordAhead() const;
-  // The piece the next Advance runs.
-  Piece Next() const;
-  // Runs the next piece and tells what it did. After the verdict the next piece is the finish;
-  // after the finish there is nothing more to do (Done) until Restart.
+  // Runs the next piece and tells what it did and in which stage. After the verdict the next
+  // piece is the finish; after the finish there is nothing more to do (Done) until Restart.
   SessionEvent Advance();
   // Gives the update up where it stands: the next piece is the finish.
-  void GiveUp() { piece_ = Piece::Finish; }
+  void GiveUp() { next_ = Stage::Finishing; }
   // Another image, for tests and a bench's --firmware: refills the record table from its slots
   // (which must outlive the session; nullptr: the embedded image). Before the records start.
   void SetImage(const FirmwareRecord* image);
@@ -95,7 +99,7 @@ class Session {
   std::size_t RecordCount() const { return recordCount_; }
   std::int32_t Speed() const { return speed_; }
   bool SpeedRefused() const { return speedRefused_; }
-  std::uint32_t Written() const { return written_; }        // program words and EEPROM cells
+  std::uint32_t Written() const { return written_; }  // program words and EEPROM cells
   // What the version cells hold now, as far as the session knows. Once every word of the image
   // has been acknowledged, a failure while the version is written (a time-out, a wrong answer, a
   // line that broke off) does not end the update on its own: the version is read back (on a
@@ -105,7 +109,6 @@ class Session {
   std::size_t RecordsDone() const { return recordsDone_; }  // records programmed
   // The link's repairs since the last Restart: words sent again, calls on a port given up.
   std::uint32_t Repairs() const { return link_.Repairs() - repairsAtStart_; }
-  const SessionOptions& Options() const { return options_; }
 
   // The records of the image, the next one to program, and the next device check.
   ::RecordTable RecordTable{};
@@ -116,6 +119,7 @@ class Session {
   SessionEvent Call();
   SessionEvent Check();
   SessionEvent Switch();
+  SessionEvent Prepare();
   SessionEvent Record();
   SessionEvent Finish();
   SessionEvent Over(const Verdict& verdict, std::uint32_t check = kCheckIdentity);
@@ -127,7 +131,8 @@ class Session {
 
   CP03& link_;
   SessionOptions options_;
-  Piece piece_ = Piece::Call;
+  Stage next_ = Stage::Calling;
+  bool programmingMode_ = false;  // unlocked and in programming mode: the records may go
   DeviceFacts facts_;
   std::size_t recordCount_ = 0;
   std::int32_t speed_ = loader::kCallSpeed;

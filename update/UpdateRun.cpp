@@ -4,7 +4,6 @@
 
 #include "platform/Clock.h"
 #include "platform/SystemError.h"
-#include "update/Session.h"
 
 namespace update {
 
@@ -26,161 +25,150 @@ bool Pause(std::uint64_t ms, const std::function<bool()>& stop) {
   return !(stop && stop());
 }
 
-// The session's pieces back to back, with the bench's own policy around them: how long to
-// call, a missing port waited for or not, a stop asked for between two pieces.
+// The session's pieces back to back, with the bench's own policy around them: how long to call,
+// a missing port waited for or not, a stop asked for between two pieces. One loop: advance, tell
+// the observer what the piece's event says, end on a verdict or a stop.
 class Run {
  public:
   Run(CP03& link, const RunOptions& options, RunObserver& observer)
-      : link_(link),
-        options_(options),
-        observer_(observer),
-        session_(link, SessionOptionsOf(options)) {}
+      : link_(link), options_(options), observer_(observer), session_(link, options.session) {}
 
   RunResult Go() {
-    const std::uint64_t start = Now();
+    start_ = Now();
     if (StopAsked()) {
-      End(Outcome::Stopped);  // nothing begun, nothing to tell
+      result_.outcome = Outcome::Stopped;  // nothing begun, nothing to tell
       return result_;
     }
-    observer_.OnStage(options_.id, Stage::Calling);
-    const bool answered = Call(start);
-    result_.callingMs = Now() - start;
-    const std::uint64_t answeredAt = Now();
-    if (answered) {
-      if (Check() && options_.program && SwitchSpeed()) Program();
-      observer_.OnStage(options_.id, Stage::Finishing);
-      session_.GiveUp();
-      session_.Advance();
-    } else {
-      link_.Close();
+    Stage told = Stage::Done;
+    while (session_.Next() != Stage::Done) {
+      const Stage stage = session_.Next();
+      if (stage != Stage::Finishing && StopAsked()) {
+        End(Outcome::Stopped);
+        if (!GiveUp(stage)) break;
+        continue;
+      }
+      if (stage != told) Tell(told, stage);
+      told = stage;
+      if (!React(session_.Advance())) break;
     }
-    result_.updateMs = answered ? Now() - answeredAt : 0;
+    result_.updateMs = answeredAt_ ? Now() - *answeredAt_ : 0;
     result_.repairs = session_.Repairs();
     result_.versionAfter = session_.VersionAfter();
     return result_;
   }
 
  private:
-  static SessionOptions SessionOptionsOf(const RunOptions& options) {
-    SessionOptions out;
-    out.program = options.program;
-    out.speed = options.speed;
-    out.image = options.image;
-    out.stop = options.stop;
-    out.trace = options.trace;
-    out.verify = options.verify;
-    return out;
-  }
+  bool StopAsked() const { return options_.session.stop && options_.session.stop(); }
 
-  bool StopAsked() const { return options_.stop && options_.stop(); }
+  // A new stage: what the checks read once they are over, then the stage itself.
+  void Tell(Stage from, Stage to) {
+    if (from == Stage::Checking) {
+      result_.device = session_.Facts();
+      observer_.OnDevice(options_.id, result_.device);
+    }
+    if (to == Stage::Programming) {
+      result_.speed = session_.Speed();
+      result_.speedRefused = session_.SpeedRefused();
+      observer_.OnSpeed(options_.id, result_.speed, result_.speedRefused);
+    }
+    if (to != Stage::Done) observer_.OnStage(options_.id, to);
+    if (to != Stage::Finishing && to != Stage::Done) result_.stage = to;
+  }
 
   void End(Outcome outcome, LinkError error = LinkOk) {
     result_.outcome = outcome;
     result_.error = error;
   }
-  // The same, for the steps that say with false that the run goes no further.
-  bool Ended(Outcome outcome, LinkError error = LinkOk) {
-    End(outcome, error);
-    return false;
-  }
 
-  bool TimeUp(std::uint64_t start) const {
-    return options_.waitSeconds && Now() - start >= std::uint64_t{*options_.waitSeconds} * 1000;
-  }
-
-  // Calls until the loader answers. A port that cannot be opened ends the run at once, unless
-  // its node is only missing for now (a cable being plugged in) and the caller, or an earlier
-  // open in this run, says it is worth waiting for.
-  bool Call(std::uint64_t start) {
-    bool portWorked = false;
-    for (;;) {
-      if (StopAsked()) return Ended(Outcome::Stopped);
-      const SessionEvent call = session_.Advance();
-      if (call.kind == SessionEvent::Kind::Answered) return true;
-      if (!call.portFailed) {
-        portWorked = true;
-      } else if (!PortMissing(call.error) || !(options_.waitForPort || portWorked)) {
-        return Ended(Outcome::PortFailed, call.error);
-      }
-      if (TimeUp(start))
-        return Ended(call.portFailed ? Outcome::PortFailed : Outcome::NoAnswer, call.error);
-      if (call.portFailed && !Pause(kPortPollMs, options_.stop)) return Ended(Outcome::Stopped);
+  // The device is let go where it stands. A loader that never answered has nothing to finish:
+  // its port is only closed (false: the run is over).
+  bool GiveUp(Stage stage) {
+    if (stage == Stage::Calling) {
+      result_.callingMs = Now() - start_;
+      link_.Close();
+      return false;
     }
-  }
-
-  // The checks; true when all passed. What they read goes to the observer once they are over,
-  // however they ended.
-  bool Check() {
-    result_.stage = Stage::Checking;
-    observer_.OnStage(options_.id, Stage::Checking);
-    Verdict verdict = Verdict::Pass();
-    while (session_.Next() == Session::Piece::Check && session_.CheckStage < kCheckProgramming) {
-      const SessionEvent event = session_.Advance();
-      if (event.kind == SessionEvent::Kind::Verdict) {
-        verdict = event.verdict;
-        break;
-      }
-      if (StopAsked()) {
-        verdict = Verdict::Stop();
-        break;
-      }
-    }
-    result_.device = session_.Facts();
-    observer_.OnDevice(options_.id, result_.device);
-    switch (verdict.kind) {
-      case Verdict::Kind::Passed:
-        if (!options_.program) End(Outcome::WouldUpdate);
-        return true;
-      case Verdict::Kind::Refused:
-        result_.refusal = verdict.refusal;
-        End(verdict.refusal == Refusal::Version ? Outcome::UpToDate : Outcome::Refused);
-        return false;
-      case Verdict::Kind::LinkFailed:
-        End(Outcome::LinkFailed, verdict.error);
-        return false;
-      case Verdict::Kind::Stopped:
-        End(Outcome::Stopped);
-        return false;
-    }
-    return false;
-  }
-
-  bool SwitchSpeed() {
-    if (session_.Next() == Session::Piece::Switch) {
-      result_.stage = Stage::Switching;
-      observer_.OnStage(options_.id, Stage::Switching);
-      const SessionEvent event = session_.Advance();
-      if (event.kind == SessionEvent::Kind::Verdict)
-        return Ended(Outcome::LinkFailed, event.verdict.error);
-    }
-    result_.speed = session_.Speed();
-    result_.speedRefused = session_.SpeedRefused();
-    observer_.OnSpeed(options_.id, result_.speed, result_.speedRefused);
-    if (StopAsked()) return Ended(Outcome::Stopped);
+    session_.GiveUp();
     return true;
   }
 
-  void Program() {
-    result_.stage = Stage::Programming;
-    observer_.OnStage(options_.id, Stage::Programming);
-    const SessionEvent prepared = session_.Advance();  // unlock and programming mode
-    if (prepared.kind == SessionEvent::Kind::Verdict)
-      return End(Outcome::LinkFailed, prepared.verdict.error);
-    const std::size_t count = session_.RecordCount();
-    result_.recordCount = count;
-    observer_.OnProgress(options_.id, 0, count);
-    for (;;) {
-      if (StopAsked()) return End(Outcome::Stopped);
-      const SessionEvent record = session_.Advance();
-      result_.written = session_.Written();
-      if (result_.written > 0) result_.programmingBegun = true;
-      if (record.kind == SessionEvent::Kind::Verdict) {
-        if (record.verdict.kind == Verdict::Kind::Stopped) return End(Outcome::Stopped);
-        if (!record.verdict.Passed()) return End(Outcome::LinkFailed, record.verdict.error);
-      }
-      result_.recordsDone = session_.RecordsDone();
-      observer_.OnProgress(options_.id, result_.recordsDone, count);
-      if (record.kind == SessionEvent::Kind::Verdict) return End(Outcome::Updated);
+  // What one piece's event means for the run; false when the run is over.
+  bool React(const SessionEvent& event) {
+    switch (event.kind) {
+      case SessionEvent::Kind::Unanswered:
+        return Unanswered(event);
+      case SessionEvent::Kind::Answered:
+        result_.callingMs = Now() - start_;
+        answeredAt_ = Now();
+        return true;
+      case SessionEvent::Kind::Programmed:
+        Programmed();
+        return true;
+      case SessionEvent::Kind::Verdict:
+        Programmed();
+        Judge(event);
+        return true;
+      case SessionEvent::Kind::Checked:
+        if (event.check == kCheckProgramming) {  // programming mode: the records come next
+          result_.recordCount = session_.RecordCount();
+          observer_.OnProgress(options_.id, 0, result_.recordCount);
+        }
+        return true;
+      case SessionEvent::Kind::Switched:
+        return true;
+      case SessionEvent::Kind::Finished:
+        return false;
+    }
+    return false;
+  }
+
+  // A call that went unanswered: call again, unless the time is up or the port cannot be used. A
+  // port that cannot be opened ends the run at once, unless its node is only missing for now (a
+  // cable being plugged in) and the caller, or an earlier open in this run, says it is worth
+  // waiting for.
+  bool Unanswered(const SessionEvent& call) {
+    if (!call.portFailed) {
+      portWorked_ = true;
+    } else if (!PortMissing(call.error) || !(options_.waitForPort || portWorked_)) {
+      return Ended(Outcome::PortFailed, call.error);
+    }
+    const bool timeUp =
+        options_.waitSeconds && Now() - start_ >= std::uint64_t{*options_.waitSeconds} * 1000;
+    if (timeUp) return Ended(call.portFailed ? Outcome::PortFailed : Outcome::NoAnswer, call.error);
+    if (call.portFailed && !Pause(kPortPollMs, options_.session.stop)) {
+      return Ended(Outcome::Stopped);
+    }
+    return true;
+  }
+
+  bool Ended(Outcome outcome, LinkError error = LinkOk) {
+    End(outcome, error);
+    result_.callingMs = Now() - start_;
+    link_.Close();
+    return false;
+  }
+
+  void Programmed() {
+    result_.written = session_.Written();
+    result_.programmingBegun = result_.written > 0;
+    if (session_.RecordsDone() == result_.recordsDone) return;
+    result_.recordsDone = session_.RecordsDone();
+    observer_.OnProgress(options_.id, result_.recordsDone, result_.recordCount);
+  }
+
+  // The verdict, in the stage it was given in.
+  void Judge(const SessionEvent& event) {
+    const Verdict& verdict = event.verdict;
+    switch (verdict.kind) {
+      case Verdict::Kind::Passed:
+        return End(event.stage == Stage::Checking ? Outcome::WouldUpdate : Outcome::Updated);
+      case Verdict::Kind::Refused:
+        result_.refusal = verdict.refusal;
+        return End(verdict.refusal == Refusal::Version ? Outcome::UpToDate : Outcome::Refused);
+      case Verdict::Kind::LinkFailed:
+        return End(Outcome::LinkFailed, verdict.error);
+      case Verdict::Kind::Stopped:
+        return End(Outcome::Stopped);
     }
   }
 
@@ -189,25 +177,12 @@ class Run {
   RunObserver& observer_;
   Session session_;
   RunResult result_;
+  std::uint64_t start_ = 0;
+  std::optional<std::uint64_t> answeredAt_;
+  bool portWorked_ = false;
 };
 
 }  // namespace
-
-const char* StageName(Stage stage) {
-  switch (stage) {
-    case Stage::Calling:
-      return "calling";
-    case Stage::Checking:
-      return "checking";
-    case Stage::Switching:
-      return "switching";
-    case Stage::Programming:
-      return "programming";
-    case Stage::Finishing:
-      return "finishing";
-  }
-  return "?";
-}
 
 const char* OutcomeName(Outcome outcome) {
   switch (outcome) {

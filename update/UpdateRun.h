@@ -16,17 +16,10 @@
 #include "update/DeviceFacts.h"
 #include "update/DeviceUpdate.h"
 #include "update/FirmwareImage.h"
+#include "update/Session.h"
+#include "update/Stage.h"
 
 namespace update {
-
-enum class Stage {
-  Calling,      // opening the port and calling until the loader answers
-  Checking,     // identity, type, serial number, version
-  Switching,    // asking the loader for the faster line
-  Programming,  // unlock, programming mode, the records, the version last
-  Finishing,    // leaving programming, releasing the loader, closing the port
-};
-const char* StageName(Stage stage);  // "calling", "checking", ...
 
 enum class Outcome {
   Updated,      // the whole image and then the new version are in place
@@ -85,21 +78,25 @@ class RunObserver {
 inline constexpr std::int32_t kBenchSpeed = 115200;
 inline constexpr unsigned kDefaultWaitSeconds = 45;
 
+// The run's own options around the session's: what to do with the device is the session's
+// (SessionOptions: checks only, speed, image, verify, stop, trace); how long to call it and
+// whether a missing port is waited for are the run's.
 struct RunOptions {
-  RunId id;                          // handed back with every event
-  bool program = true;               // false: the checks only; the device is released untouched
-  std::int32_t speed = kBenchSpeed;  // a loader speed (link/LoaderFacts.h); 9600 sends no switch
+  // A bench programs at its speed and reads back what can be read (--no-verify says otherwise).
+  RunOptions() {
+    session.speed = kBenchSpeed;
+    session.verify = true;
+  }
+  RunId id;  // handed back with every event
+  // The session's stop is also asked between two calls, two checks and two records: true stops
+  // the run at that point, and the device is finished (released, port closed) as after any
+  // other end.
+  SessionOptions session;
   // How long to call a device that is not switched on yet; nullopt: until it answers or stop.
   std::optional<unsigned> waitSeconds = kDefaultWaitSeconds;
   // A node that is missing, or hung up, while calling is waited for (a cable being plugged in)
   // instead of ending the run: for a port that worked before, as on a bench between devices.
   bool waitForPort = false;
-  const FirmwareRecord* image = nullptr;  // the slots of the image; nullptr: the embedded one
-  // Asked between two calls, two checks, two records and two words; true stops the run at
-  // that point, and the device is finished (released, port closed) as after any other end.
-  std::function<bool()> stop;
-  LinkTraceHook trace;  // everything the link does during the run; empty: nothing
-  bool verify = false;  // read back what can be read (Session's verify)
 };
 
 // Runs a whole update (or the checks only) on the port the link names. The link is closed

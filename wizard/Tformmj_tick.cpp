@@ -96,7 +96,7 @@ void TFormMj::TickConnect() {
 // that does not pass posts exactly one message and stops the timer.
 void TFormMj::TickCheck() {
   using update::SessionEvent;
-  if (UpdateSession.Next() != update::Session::Piece::Check) return;
+  if (!UpdateSession.CheckAhead()) return;
   const std::uint32_t stage = UpdateSession.CheckStage;
   if (stage == update::kCheckProgramming) {
     LabelLigne4->SetText(Text(txt::CheckPreparing));
