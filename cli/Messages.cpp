@@ -31,6 +31,7 @@ std::string StageWords(update::Stage stage) {
     case update::Stage::Programming:
       return Say({"la programmation", "programming"});
     case update::Stage::Finishing:
+    case update::Stage::Done:
       return Say({"la fin", "finishing"});
   }
   return "?";

@@ -218,6 +218,7 @@ class TerminalReporter final : public Reporter {
           state = Programming(row, room > Columns(stopping) ? room - Columns(stopping) : 0);
           break;
         case update::Stage::Finishing:
+        case update::Stage::Done:
           state = Say({"fin", "finishing"});
           break;
       }
