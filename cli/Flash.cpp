@@ -13,6 +13,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/Firmware.h"
+#include "cli/Json.h"
 #include "cli/LogFile.h"
 #include "cli/Options.h"
 #include "cli/Ports.h"
@@ -44,7 +45,7 @@ int Fail(const Job& job, int code, const std::string& text) {
   return code;
 }
 
-int List(const Job& s) {
+int List(const Job& job) {
   const auto listed = ListPorts();
   if (!listed || listed->empty()) {
     Error(Say({"aucun port série dans {0}", "no serial port found in {0}"},
@@ -52,7 +53,7 @@ int List(const Job& s) {
     return kExitUpdated;
   }
   for (const ListedPort& p : *listed) {
-    if (s.json) {
+    if (job.json) {
       nlohmann::ordered_json j = {{"event", "port"}, {"entry", p.entry}};
       if (p.port) {
         j["port"] = p.port->com;
@@ -78,8 +79,7 @@ int CheckFile(const Job& job) {
                      firmware.messages.empty() ? job.firmware : firmware.messages.back());
     return kExitUsage;
   }
-  const std::string version =
-      std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
+  const std::string version = NewVersion();
   if (job.json) {
     std::printf("%s\n", JsonLine({{"event", "check"},
                                   {"file", job.firmware},
@@ -109,12 +109,12 @@ int CheckFile(const Job& job) {
 }
 
 // The ports named, or every bridge; nullopt (with the message given) when the run cannot start.
-std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
+std::optional<std::vector<Port>> ChoosePorts(const Job& job, int& code) {
   std::vector<Port> ports;
-  if (s.all) {
+  if (job.all) {
     ports = BridgePorts();
     if (ports.empty()) {
-      code = Fail(s, kExitPortFailed,
+      code = Fail(job, kExitPortFailed,
                   Say({"--all : aucun port derrière le pont de l'appareil dans {0} : branchez le "
                        "câble (orb42-flash list montre les ports présents)",
                        "--all: no port behind the device's own bridge in {0}: plug the cable in "
@@ -124,18 +124,18 @@ std::optional<std::vector<Port>> ChoosePorts(const Job& s, int& code) {
     }
     return ports;
   }
-  for (const std::string& argument : s.portArguments) {
+  for (const std::string& argument : job.portArguments) {
     std::string error;
     const std::optional<Port> port = PortFromArgument(argument, &error);
     if (!port) {
-      code = Fail(s, kExitUsage, error);
+      code = Fail(job, kExitUsage, error);
       return std::nullopt;
     }
     const auto same = std::find_if(ports.begin(), ports.end(), [&](const Port& p) {
       return p.index == port->index && (p.index >= 0 || p.given == port->given);
     });
     if (same != ports.end()) {
-      code = Fail(s, kExitUsage,
+      code = Fail(job, kExitUsage,
                   Say({"« {0} » nomme {1} une seconde fois", "'{0}' names {1} a second time"},
                       {Shown(argument), port->ComLabel()}));
       return std::nullopt;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/ExitCodes.h"
+#include "cli/Figures.h"
 #include "cli/OptionTable.h"
 #include "cli/Options.h"
 #include "cli/Ports.h"
@@ -92,10 +93,6 @@ std::string Wrapped(const std::string& lead, const std::string& raw,
   return out + "\n";
 }
 
-std::string NewVersion() {
-  return std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
-}
-
 std::string Environment() {
 #if defined(_WIN32)
   return Say({"Langue : celle de l'affichage de Windows (--lang l'impose).",
@@ -131,8 +128,8 @@ std::string Options(unsigned commandBit) {
         commandBit == 0 ? o.commands == 0 : o.commands == 0 || (o.commands & commandBit);
     if (!here || (commandBit != 0 && std::string(o.name) == "--version")) continue;
     out +=
-        Wrapped(OptionLead(o),
-                Say(o.help, {o.defaultText ? o.defaultText() : std::string(), LoaderSpeedList()}));
+        Wrapped(OptionLead(o), Say(o.help, {o.defaultText ? o.defaultText() : std::string(),
+                                            LoaderSpeedList(), std::to_string(kMaxWaitSeconds)}));
   }
   return out;
 }

@@ -60,10 +60,6 @@ std::string RefusalCause(const update::RunResult& r) {
   return {};
 }
 
-std::string NewVersion() {
-  return std::to_string(loader::kNewVersionMajor) + "." + std::to_string(loader::kNewVersionMinor);
-}
-
 #if !defined(_WIN32)
 // The rule where udev reads it, as the package (/usr) or cmake --install (any other prefix)
 // puts it: installed, it applies to a cable plugged in after it; not installed, say where it goes.
@@ -245,111 +241,6 @@ void ExplainLinkFailure(const update::RunResult& r, DeviceReport& out) {
 
 }  // namespace
 
-std::string OutcomeKey(const update::RunResult& r) {
-  if (r.outcome != Outcome::Refused) return update::OutcomeName(r.outcome);
-  switch (r.refusal) {
-    case Refusal::Identity:
-      return "refused-identity";
-    case Refusal::DeviceType:
-      return "refused-device-type";
-    case Refusal::SerialNumber:
-      return "refused-serial-number";
-    case Refusal::Version:
-      break;
-  }
-  return "refused";
-}
-
-std::string VersionText(const update::DeviceFacts& facts) {
-  if (!facts.versionMajor || !facts.versionMinor) return "?";
-  return std::to_string(*facts.versionMajor) + "." + std::to_string(*facts.versionMinor);
-}
-
-std::string VersionAfter(const update::RunResult& r) {
-  const update::VersionCells& after = r.versionAfter;
-  switch (after.kind) {
-    case update::VersionCells::Kind::Written:
-    case update::VersionCells::Kind::ReadBack:
-      return std::to_string(after.major) + "." + std::to_string(after.minor);
-    case update::VersionCells::Kind::Unknown:
-      return "?";
-    case update::VersionCells::Kind::Untouched:
-      break;
-  }
-  if (r.outcome == Outcome::Updated) return NewVersion();
-  return r.device.versionMajor && r.device.versionMinor ? VersionText(r.device) : "";
-}
-
-std::string UtcTimestamp() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
-  std::tm utc{};
-#if defined(_WIN32)
-  gmtime_s(&utc, &seconds);
-#else
-  gmtime_r(&seconds, &utc);
-#endif
-  char text[40];
-  const std::size_t n = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
-  std::snprintf(text + n, sizeof text - n, ".%03dZ", static_cast<int>(ms.count()));
-  return text;
-}
-
-std::string WhoText(const std::string& label, const update::DeviceFacts& facts) {
-  return facts.serialNumber ? label + " " + SerialText(facts) : label;
-}
-
-std::string SerialText(const update::DeviceFacts& facts) {
-  return facts.serialNumber ? std::to_string(*facts.serialNumber) : std::string("-");
-}
-
-std::string Printable(const std::string& raw) {
-  std::string out;
-  for (unsigned char c : raw) {
-    if (c >= 0x20 && c < 0x7F && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      out += escaped;
-    }
-  }
-  return out;
-}
-
-namespace {
-
-bool Hidden(char32_t code) {
-  return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C ||
-         (code >= 0x200E && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
-         (code >= 0x2066 && code <= 0x2069);
-}
-
-}  // namespace
-
-std::string Shown(const std::string& raw) {
-  std::string out;
-  for (std::size_t i = 0; i < raw.size();) {
-    char32_t code = 0;
-    const std::size_t length = platform::Utf8Sequence(raw, i, code);
-    if (length > 0 && !Hidden(code)) {
-      out.append(raw, i, length);
-      i += length;
-      continue;
-    }
-    const std::size_t bad = length > 0 ? length : 1;
-    for (std::size_t k = 0; k < bad; ++k) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(raw[i + k]));
-      out += escaped;
-    }
-    i += bad;
-  }
-  return out;
-}
-
 std::string StopName() {
   if (terminal::StoppedBy() != terminal::StopCause::Terminate) return "Ctrl-C";
 #if defined(_WIN32)
@@ -412,18 +303,6 @@ std::string LinkErrorText(LinkError error) {
   return Say({"erreur de liaison {0}", "link error {0}"}, {std::to_string(error)});
 }
 
-std::string SecondsWords(std::uint64_t ms) {
-  std::string text = Seconds(ms);
-  if (French()) text.replace(text.find('.'), 1, ",");
-  return text;
-}
-
-std::string Seconds(std::uint64_t ms) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.1f", static_cast<double>(ms) / 1000.0);
-  return text;
-}
-
 DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& port,
                      const std::vector<std::string>& otherReaders) {
   DeviceReport out;
@@ -465,10 +344,12 @@ DeviceReport Explain(const update::RunResult& r, const Job& job, const Port& por
       out.cause = RefusalCause(r);
       out.line = Say({"refusé : {0}", "refused: {0}"}, {out.cause});
       out.remedy =
-          Say({"ce programme ne met à jour que les télécommandes ORB42TLX de type 1 dont "
-               "le numéro de série va de 300000000 à 399999999",
-               "this program updates ORB42TLX remotes of device type 1 with a serial "
-               "number from 300000000 to 399999999 only"});
+          Say({"ce programme ne met à jour que les télécommandes ORB42TLX de type {0} dont "
+               "le numéro de série va de {1} à {2}",
+               "this program updates ORB42TLX remotes of device type {0} with a serial "
+               "number from {1} to {2} only"},
+              {std::to_string(update::kDeviceType), std::to_string(update::kFirstSerialNumber),
+               std::to_string(update::kLastSerialNumber)});
       break;
     case Outcome::NoAnswer:
       out.line = Say({"pas de réponse", "no answer"});

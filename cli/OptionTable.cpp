@@ -9,8 +9,6 @@ namespace flash {
 
 namespace {
 
-constexpr unsigned kMaxWaitSeconds = 3600;
-
 const ValueRule kSpeedRule{
     {"une vitesse du chargeur", "a speed of the loader"},
     [] {
@@ -141,10 +139,10 @@ const OptionSpec kOptionSpecs[] = {
      kOnInfo | kOnUpdate,
      {"SECONDES", "SECONDS"},
      &kWaitRule,
-     {"combien de temps appeler un appareil pas encore allumé, en secondes entières (0 à 3600, "
+     {"combien de temps appeler un appareil pas encore allumé, en secondes entières (0 à {2}, "
       "par défaut {0}) ; 0 appelle une fois (environ 2 s avec la purge fixe de la liaison, et la "
       "libération d'un appareil qui répond)",
-      "how long to call a device that is not switched on yet, in whole seconds (0 to 3600, "
+      "how long to call a device that is not switched on yet, in whole seconds (0 to {2}, "
       "default {0}); 0 calls once (about 2 s with the link's fixed purge, and the release of a "
       "device that answers)"},
      [] { return std::to_string(update::kDefaultWaitSeconds); },

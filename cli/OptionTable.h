@@ -10,6 +10,9 @@
 
 namespace flash {
 
+// The longest --wait, in seconds.
+inline constexpr unsigned kMaxWaitSeconds = 3600;
+
 // The commands an option may stand with, as bits.
 enum CommandBit : unsigned {
   kOnList = 1u << 0,
@@ -41,7 +44,7 @@ struct OptionSpec {
   unsigned commands;      // where it may stand (CommandBit); 0: anywhere, also before a command
   Words placeholder;      // its value's name in the help, {nullptr, nullptr} for a flag
   const ValueRule* rule;  // nullptr for a flag
-  Words help;             // {0}: the default, {1}: a list the help needs (the speeds)
+  Words help;             // {0}: the default, {1}: the loader's speeds, {2}: the longest --wait
   // The default as the help shows it; nullptr when it has none.
   std::string (*defaultText)();
   // Puts the option into the job: value is the checked value, "" for a flag.

@@ -45,6 +45,13 @@ void Reporter::OnTrace(update::RunId id, const TraceLine& line) {
   std::fputs(text.c_str(), stderr);
 }
 
+std::vector<std::string> CauseAndRemedy(const DeviceReport& r) {
+  std::vector<std::string> lines;
+  if (!r.cause.empty()) lines.push_back(Say({"cause : {0}", "cause: {0}"}, {r.cause}));
+  if (!r.remedy.empty()) lines.push_back(Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
+  return lines;
+}
+
 std::string StoppingText() {
   return Say({"{0} : chaque port finit le mot en cours, quitte la programmation, libère "
               "l'appareil et ferme (un second {0} arrête tout de suite)",
@@ -81,9 +88,7 @@ std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary)
     if (r.code == kExitUpdated) continue;
     const std::string who = WhoText(DeviceLabel(job, r.port, r.sequence), r.result.device);
     lines.push_back("  " + Say({"{0} : {1}", "{0}: {1}"}, {who, r.line}));
-    if (!r.cause.empty()) lines.push_back("      " + Say({"cause : {0}", "cause: {0}"}, {r.cause}));
-    if (!r.remedy.empty())
-      lines.push_back("      " + Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
+    for (const std::string& line : CauseAndRemedy(r)) lines.push_back("      " + line);
     if (r.stoppedHalfWay) halfWay += (halfWay.empty() ? "" : ", ") + who;
   }
   if (!halfWay.empty()) {

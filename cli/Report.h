@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,17 +55,16 @@ std::unique_ptr<Reporter> MakePlainReporter(const Job& job, std::FILE* out);
 std::unique_ptr<Reporter> MakeJsonReporter(const Job& job, std::FILE* out);
 std::unique_ptr<Reporter> MakeQuietReporter(const Job& job, std::FILE* err);
 
+// A device's cause and remedy as people read them, "cause: ..." and "remedy: ...", each line
+// there only when there is something to say; the reporters indent them as they lay out.
+std::vector<std::string> CauseAndRemedy(const DeviceReport& report);
+
 // What the ports do now that the run is asked to stop, for people.
 std::string StoppingText();
 
 // The closing lines for people: the counts, then each device that was not updated with its cause
 // and remedy, and the ones stopped half-way.
 std::vector<std::string> SummaryLines(const Job& job, const RunSummary& summary);
-
-// --json: one event a line, "event" and "time" (UTC, milliseconds) first.
-std::string JsonLine(const nlohmann::ordered_json& event);
-// --json outside a run: one "error" event (a usage error, a refused firmware file, no port).
-void PrintJsonError(std::FILE* out, int exitCode, const std::string& message);
 
 // Writes text to out at once. The first failure to write to the standard output (a full disk, a
 // closed pipe) is kept, with the system's code, for the end of the run: OutputError().

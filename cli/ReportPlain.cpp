@@ -84,8 +84,7 @@ class PlainReporter final : public Reporter {
                      : r.line);
     // A bench that runs on does not wait for the summary to say what went wrong.
     if (job_.loop && r.code != kExitUpdated) {
-      if (!r.cause.empty()) Line(r.port, Say({"cause : {0}", "cause: {0}"}, {r.cause}));
-      if (!r.remedy.empty()) Line(r.port, Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
+      for (const std::string& line : CauseAndRemedy(r)) Line(r.port, line);
     }
   }
 
@@ -126,8 +125,7 @@ class QuietReporter final : public Reporter {
         Say({"{0} : {1}", "{0}: {1}"},
             {WhoText(DeviceLabel(job_, r.port, r.sequence), r.result.device), r.line}) +
         "\n";
-    if (!r.cause.empty()) text += "    " + Say({"cause : {0}", "cause: {0}"}, {r.cause}) + "\n";
-    if (!r.remedy.empty()) text += "    " + Say({"remède : {0}", "remedy: {0}"}, {r.remedy}) + "\n";
+    for (const std::string& line : CauseAndRemedy(r)) text += "    " + line + "\n";
     std::fputs(text.c_str(), err_);
     std::fflush(err_);
   }

@@ -103,10 +103,7 @@ class TerminalReporter final : public Reporter {
       commits_.push_back(RowText(r.port, row, false));
       // A bench that runs on does not wait for the summary to say what went wrong.
       if (r.code != kExitUpdated) {
-        if (!r.cause.empty())
-          commits_.push_back("    " + Say({"cause : {0}", "cause: {0}"}, {r.cause}));
-        if (!r.remedy.empty())
-          commits_.push_back("    " + Say({"remède : {0}", "remedy: {0}"}, {r.remedy}));
+        for (const std::string& line : CauseAndRemedy(r)) commits_.push_back("    " + line);
       }
     }
   }

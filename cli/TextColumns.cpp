@@ -106,4 +106,49 @@ std::string PadToColumns(std::string_view text, std::size_t columns) {
   return out;
 }
 
+std::string Printable(const std::string& raw) {
+  std::string out;
+  for (unsigned char c : raw) {
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      out += static_cast<char>(c);
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      out += escaped;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+bool Hidden(char32_t code) {
+  return code < 0x20 || (code >= 0x7F && code <= 0x9F) || code == 0x061C ||
+         (code >= 0x200E && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
+         (code >= 0x2066 && code <= 0x2069);
+}
+
+}  // namespace
+
+std::string Shown(const std::string& raw) {
+  std::string out;
+  for (std::size_t i = 0; i < raw.size();) {
+    char32_t code = 0;
+    const std::size_t length = platform::Utf8Sequence(raw, i, code);
+    if (length > 0 && !Hidden(code)) {
+      out.append(raw, i, length);
+      i += length;
+      continue;
+    }
+    const std::size_t bad = length > 0 ? length : 1;
+    for (std::size_t k = 0; k < bad; ++k) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned char>(raw[i + k]));
+      out += escaped;
+    }
+    i += bad;
+  }
+  return out;
+}
+
 }  // namespace flash

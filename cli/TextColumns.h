@@ -24,4 +24,13 @@ std::string CutToColumns(std::string_view text, std::size_t columns);
 // text followed by spaces up to `columns`; text as it is when it is that wide already.
 std::string PadToColumns(std::string_view text, std::size_t columns);
 
+// A device's bytes made safe to print: printable ASCII kept, anything else as \xNN.
+std::string Printable(const std::string& raw);
+// A text from outside the program (another process's name, a port or file name as typed, a path)
+// made safe to show on a terminal and in a spreadsheet: valid UTF-8 kept, but the control
+// characters (C0, DEL, C1: escape sequences that would move the cursor, clear the screen, set
+// the terminal's title), the marks that reverse the direction of a line, and bytes that are not
+// UTF-8 become \xNN, so that nobody can draw over the output through a name.
+std::string Shown(const std::string& raw);
+
 }  // namespace flash

@@ -14,10 +14,6 @@ void SetLanguage(Language chosen) {
   language = chosen;
 }
 
-Language CurrentLanguage() {
-  return language;
-}
-
 bool French() {
   return language == Language::French;
 }

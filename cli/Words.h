@@ -13,7 +13,6 @@ enum class Language { French, English };
 
 // Set once at start, before any worker thread.
 void SetLanguage(Language language);
-Language CurrentLanguage();
 bool French();
 
 struct Words {
